@@ -1,0 +1,28 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace qv {
+
+// Addresses are raw bytes in network order exactly as in the frame; they become text only for
+// display, events and files.
+using IPv4Address = std::array<std::uint8_t, 4>;
+using MacAddress = std::array<std::uint8_t, 6>;
+
+inline constexpr IPv4Address ZERO_IP{};
+inline constexpr MacAddress ZERO_MAC{};
+inline constexpr MacAddress BROADCAST_MAC{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+// "%d.%d.%d.%d"
+std::string IPToText(const IPv4Address& ip);
+// "%2.2X-%2.2X-%2.2X-%2.2X-%2.2X-%2.2X"
+std::string MACToText(const MacAddress& mac);
+// 1 gives "request", 2 "response", anything else an empty text.
+std::string ARPOperationText(std::uint16_t operation);
+
+IPv4Address ipFromBytes(const std::uint8_t* p) noexcept;
+MacAddress macFromBytes(const std::uint8_t* p) noexcept;
+
+} // namespace qv

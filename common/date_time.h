@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace qv {
+
+// Local date and time as days since 30 December 1899, the fraction being the time of day.
+using TDateTime = double;
+
+inline constexpr double SECONDS_PER_DAY = 24.0 * 60.0 * 60.0;
+
+struct DateTimeFields {
+    int year = 1899;
+    int month = 12;
+    int day = 30;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+TDateTime encodeDateTime(const DateTimeFields& fields);
+
+// Calendar fields of a value, rounded to the millisecond. Values outside the years 1 to 9999
+// (or not finite), which only a damaged file can hold, give nothing.
+std::optional<DateTimeFields> decodeDateTime(TDateTime value);
+
+// The local time of a POSIX instant, as the local clock shows it.
+TDateTime localDateTimeFromUnix(std::time_t seconds, std::int64_t microseconds);
+
+// Age in seconds of `then` at `now`.
+inline double ageInSeconds(TDateTime now, TDateTime then) {
+    return (now - then) * SECONDS_PER_DAY;
+}
+
+// The locale's short date (strftime %x), a blank and its long time (%X); the blank and the time
+// are left out when hour, minute and second are all zero. Values no calendar can show give an
+// empty text.
+std::string DateTimeText(TDateTime value);
+
+} // namespace qv

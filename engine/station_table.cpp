@@ -1,0 +1,166 @@
+#include "engine/station_table.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "common/byte_order.h"
+#include "common/file_io.h"
+
+namespace qv {
+
+StationTable::StationTable() {
+    m_slots.fill(StationRecord{});
+}
+
+StationTable::Access StationTable::lock() {
+    return Access(*this);
+}
+
+std::size_t StationTable::Access::checked(int index) {
+    if (index < 0 || index >= STATION_SLOTS) {
+        throw std::out_of_range("station index out of range");
+    }
+    return static_cast<std::size_t>(index);
+}
+
+int StationTable::Access::findPair(const IPv4Address& ip, const MacAddress& mac) const {
+    for (int i = 0; i < count(); ++i) {
+        const StationRecord& r = m_table.m_slots[static_cast<std::size_t>(i)];
+        if (r.ip == ip && r.mac == mac) {
+            return i;
+        }
+    }
+    return NO_STATION;
+}
+
+namespace {
+
+template <typename Matches>
+int findLatest(const std::array<StationRecord, STATION_SLOTS>& slots, int count, Matches matches) {
+    int result = NO_STATION;
+    TDateTime best = 0.0;
+    for (int i = 0; i < count; ++i) {
+        const StationRecord& r = slots[static_cast<std::size_t>(i)];
+        if (matches(r) && r.lastUpdate > best) {
+            best = r.lastUpdate;
+            result = i;
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+int StationTable::Access::findLatestByMac(const MacAddress& mac) const {
+    return findLatest(m_table.m_slots, count(),
+                      [&](const StationRecord& r) { return r.mac == mac; });
+}
+
+int StationTable::Access::findLatestByIp(const IPv4Address& ip) const {
+    return findLatest(m_table.m_slots, count(), [&](const StationRecord& r) { return r.ip == ip; });
+}
+
+int StationTable::Access::countByMac(const MacAddress& mac) const {
+    const auto begin = m_table.m_slots.begin();
+    return static_cast<int>(std::count_if(begin, begin + count(),
+                                          [&](const StationRecord& r) { return r.mac == mac; }));
+}
+
+// The record seen longest ago (the lowest index among equals), which gives up its slot when the
+// table is full. Comparisons with a damaged (NaN) time are false, so such a record is passed over
+// unless every record is damaged.
+int StationTable::Access::oldestRecord() const {
+    int oldest = 0;
+    for (int i = 1; i < count(); ++i) {
+        if (m_table.m_slots[static_cast<std::size_t>(i)].lastUpdate <
+            m_table.m_slots[static_cast<std::size_t>(oldest)].lastUpdate) {
+            oldest = i;
+        }
+    }
+    return oldest;
+}
+
+int StationTable::Access::touchStation(const IPv4Address& ip, const MacAddress& mac,
+                                       TDateTime now) {
+    int i = findPair(ip, mac);
+    if (i == NO_STATION) {
+        if (count() < STATION_SLOTS) {
+            i = m_table.m_count++;
+        } else {
+            i = oldestRecord();
+        }
+        StationRecord& r = m_table.m_slots[static_cast<std::size_t>(i)];
+        r.ip = ip;
+        r.mac = mac;
+        r.lastScanning = 0.0;
+        r.requestCount = 0;
+    }
+    m_table.m_slots[static_cast<std::size_t>(i)].lastUpdate = now;
+    return count();
+}
+
+int StationTable::Access::deleteStation(int index) {
+    if (index < 0 || index >= count()) {
+        return count();
+    }
+    auto first = m_table.m_slots.begin() + index;
+    std::copy(first + 1, m_table.m_slots.begin() + count(), first);
+    return --m_table.m_count;
+}
+
+void StationTable::Access::resetRequestCounts() {
+    for (int i = 0; i < count(); ++i) {
+        m_table.m_slots[static_cast<std::size_t>(i)].requestCount = 0;
+    }
+}
+
+void StationTable::Access::addRequest(int index) {
+    ++m_table.m_slots[checked(index)].requestCount;
+}
+
+void StationTable::Access::setLastScanning(int index, TDateTime when) {
+    m_table.m_slots[checked(index)].lastScanning = when;
+}
+
+void StationTable::Access::sortStations(const StationCompare& compare) {
+    std::sort(m_table.m_slots.begin(), m_table.m_slots.begin() + count(),
+              [&](const StationRecord& a, const StationRecord& b) { return compare(a, b) < 0; });
+}
+
+std::array<std::uint8_t, STATION_FILE_SIZE> StationTable::Access::image() const {
+    std::array<std::uint8_t, STATION_FILE_SIZE> bytes{};
+    storeLeI32(bytes.data(), count());
+    for (std::size_t i = 0; i < STATION_SLOTS; ++i) {
+        encodeStationRecord(m_table.m_slots[i],
+                            std::span<std::uint8_t, STATION_RECORD_SIZE>(
+                                bytes.data() + 4 + i * STATION_RECORD_SIZE, STATION_RECORD_SIZE));
+    }
+    return bytes;
+}
+
+// Overlays the file's bytes on the table's current image, so a short file changes only what it
+// reaches and a long one is read up to the table's size; the count is then kept within the slots.
+void StationTable::Access::loadImagePrefix(std::span<const std::uint8_t> bytes) {
+    auto current = image();
+    std::copy_n(bytes.begin(), std::min(bytes.size(), current.size()), current.begin());
+    m_table.m_count = std::clamp(loadLeI32(current.data()), 0, STATION_SLOTS);
+    for (std::size_t i = 0; i < STATION_SLOTS; ++i) {
+        m_table.m_slots[i] = decodeStationRecord(std::span<const std::uint8_t, STATION_RECORD_SIZE>(
+            current.data() + 4 + i * STATION_RECORD_SIZE, STATION_RECORD_SIZE));
+    }
+}
+
+int StationTable::Access::loadStations(const std::string& path) {
+    const auto bytes = readFilePrefix(path, STATION_FILE_SIZE);
+    if (bytes) {
+        loadImagePrefix(*bytes);
+    }
+    return count();
+}
+
+bool StationTable::Access::saveStations(const std::string& path) const {
+    const auto bytes = image();
+    return replaceFileContents(path, bytes);
+}
+
+} // namespace qv

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "engine/station_record.h"
+
+namespace qv {
+
+inline constexpr int STATION_SLOTS = 8192;
+inline constexpr std::size_t STATION_FILE_SIZE = 4 + STATION_SLOTS * STATION_RECORD_SIZE;
+inline constexpr const char* STATION_FILE_NAME = "ipmac.dat";
+inline constexpr int NO_STATION = -1;
+
+static_assert(STATION_FILE_SIZE == 327'684);
+
+// Three-way comparison of two records: negative, zero or positive.
+using StationCompare = std::function<int(const StationRecord&, const StationRecord&)>;
+
+// The station table: a count and 8192 fixed slots, records 0 to count - 1 valid in no particular
+// order. Every user reaches it through an Access, which holds the table's guard for its lifetime,
+// so lookups and changes made through one Access form a single unit.
+class StationTable {
+public:
+    class Access;
+
+    StationTable();
+    StationTable(const StationTable&) = delete;
+    StationTable& operator=(const StationTable&) = delete;
+
+    Access lock();
+
+private:
+    std::mutex m_guard;
+    int m_count = 0;
+    std::array<StationRecord, STATION_SLOTS> m_slots;
+};
+
+class StationTable::Access {
+public:
+    int count() const { return m_table.m_count; }
+    const StationRecord& record(int index) const { return m_table.m_slots[checked(index)]; }
+    // Any slot, including the unused ones beyond the count.
+    const StationRecord& slot(int index) const { return m_table.m_slots[checked(index)]; }
+
+    // Lookups return an index, or NO_STATION.
+    int findPair(const IPv4Address& ip, const MacAddress& mac) const;
+    // The matching record with the greatest lastUpdate (the lowest index among equals); a record
+    // whose lastUpdate is 0 or less is never found.
+    int findLatestByMac(const MacAddress& mac) const;
+    int findLatestByIp(const IPv4Address& ip) const;
+    int countByMac(const MacAddress& mac) const;
+
+    // Adds the pair (lastScanning and requestCount 0) or refreshes it, stamping lastUpdate with
+    // `now`. When all slots are in use a new pair takes the slot of the record seen longest ago.
+    // Returns the count.
+    int touchStation(const IPv4Address& ip, const MacAddress& mac, TDateTime now);
+    // Removes a record, keeping the order of the rest; an index at or beyond the count does
+    // nothing. Returns the count.
+    int deleteStation(int index);
+    void resetRequestCounts();
+    void addRequest(int index);
+    void setLastScanning(int index, TDateTime when);
+    // Sorts the valid records in place; indices taken before the sort mean nothing after it.
+    void sortStations(const StationCompare& compare);
+
+    // Replaces the table with the image in the file, as far as the file reaches; slots beyond a
+    // short file keep their bytes. Returns the count, or the unchanged count when the file cannot
+    // be opened. A count outside 0 to 8192 is clamped.
+    int loadStations(const std::string& path);
+    // Writes the whole image to a new file and renames it over `path`. False when nothing was
+    // written.
+    bool saveStations(const std::string& path) const;
+
+    // The 327,684-byte image of ipmac.dat.
+    std::array<std::uint8_t, STATION_FILE_SIZE> image() const;
+    void loadImagePrefix(std::span<const std::uint8_t> bytes);
+
+private:
+    friend class StationTable;
+    Access(StationTable& table) : m_table(table), m_lock(table.m_guard) {}
+    static std::size_t checked(int index);
+    int oldestRecord() const;
+
+    StationTable& m_table;
+    std::unique_lock<std::mutex> m_lock;
+};
+
+} // namespace qv

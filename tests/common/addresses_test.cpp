@@ -1,0 +1,22 @@
+#include "common/addresses.h"
+
+#include <gtest/gtest.h>
+
+namespace qv {
+namespace {
+
+TEST(AddressText, RendersAddressesAndOperations) {
+    EXPECT_EQ(IPToText({192, 168, 0, 7}), "192.168.0.7");
+    EXPECT_EQ(IPToText({0, 0, 0, 0}), "0.0.0.0");
+    EXPECT_EQ(IPToText({255, 255, 255, 255}), "255.255.255.255");
+    EXPECT_EQ(MACToText({0x00, 0x1B, 0x21, 0x3A, 0x4F, 0x10}), "00-1B-21-3A-4F-10");
+    EXPECT_EQ(MACToText(BROADCAST_MAC), "FF-FF-FF-FF-FF-FF");
+    EXPECT_EQ(ARPOperationText(1), "request");
+    EXPECT_EQ(ARPOperationText(2), "response");
+    for (std::uint16_t other : {0, 3, 4, 256, 0xFFFF}) {
+        EXPECT_EQ(ARPOperationText(other), "") << other;
+    }
+}
+
+} // namespace
+} // namespace qv

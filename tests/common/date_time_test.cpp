@@ -1,0 +1,75 @@
+#include "common/date_time.h"
+
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "common/clock.h"
+
+namespace qv {
+namespace {
+
+TEST(DateTime, EncodesDaysSinceTheEpochOf1899) {
+    EXPECT_DOUBLE_EQ(encodeDateTime({1899, 12, 30, 0, 0, 0, 0}), 0.0);
+    EXPECT_DOUBLE_EQ(encodeDateTime({1900, 1, 1, 0, 0, 0, 0}), 2.0);
+    EXPECT_DOUBLE_EQ(encodeDateTime({2000, 1, 1, 12, 0, 0, 0}), 36526.5);
+    EXPECT_DOUBLE_EQ(encodeDateTime({1899, 12, 29, 18, 0, 0, 0}), -0.25);
+}
+
+TEST(DateTime, DecodesBackToTheSameFields) {
+    const DateTimeFields fields{2026, 12, 6, 18, 1, 52, 345};
+    const auto decoded = decodeDateTime(encodeDateTime(fields));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->year, 2026);
+    EXPECT_EQ(decoded->month, 12);
+    EXPECT_EQ(decoded->day, 6);
+    EXPECT_EQ(decoded->hour, 18);
+    EXPECT_EQ(decoded->minute, 1);
+    EXPECT_EQ(decoded->second, 52);
+    EXPECT_EQ(decoded->millisecond, 345);
+}
+
+TEST(DateTime, RoundingUpToMidnightCarriesIntoTheNextDay) {
+    const auto decoded = decodeDateTime(encodeDateTime({2024, 2, 29, 0, 0, 0, 0}) - 1e-10);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->month, 2);
+    EXPECT_EQ(decoded->day, 29);
+    EXPECT_EQ(decoded->hour, 0);
+}
+
+TEST(DateTime, ValuesNoCalendarCanShowDecodeToNothing) {
+    for (double bad : {std::numeric_limits<double>::quiet_NaN(),
+                       std::numeric_limits<double>::infinity(), -1e9, 1e300, 2958466.0}) {
+        EXPECT_FALSE(decodeDateTime(bad)) << bad;
+        EXPECT_EQ(DateTimeText(bad), "") << bad;
+    }
+}
+
+// Tests run with LC_ALL=C, where %x is mm/dd/yy and %X is HH:MM:SS.
+TEST(DateTime, TextIsShortDateAndLongTimeWithTimeLeftOutAtMidnight) {
+    EXPECT_EQ(DateTimeText(encodeDateTime({2026, 12, 6, 18, 1, 52, 0})), "12/06/26 18:01:52");
+    EXPECT_EQ(DateTimeText(encodeDateTime({2026, 12, 6, 0, 0, 0, 0})), "12/06/26");
+    EXPECT_EQ(DateTimeText(encodeDateTime({2026, 12, 6, 0, 0, 0, 400})), "12/06/26");
+    EXPECT_EQ(DateTimeText(encodeDateTime({2026, 12, 6, 0, 0, 1, 0})), "12/06/26 00:00:01");
+    EXPECT_EQ(DateTimeText(0.0), "12/30/99");
+}
+
+TEST(DateTime, LocalTimeOfAnInstantFollowsTheTimeZone) {
+    // TZ=UTC in every test: 2026-12-06 18:01:52.5 UTC.
+    const TDateTime t = localDateTimeFromUnix(1'796'580'112, 500'000);
+    EXPECT_EQ(DateTimeText(t), "12/06/26 18:01:52");
+    EXPECT_NEAR(t, encodeDateTime({2026, 12, 6, 18, 1, 52, 500}), 1e-9);
+}
+
+TEST(Clock, ManualClockShowsWhatItWasSetTo) {
+    ManualClock clock(100.0);
+    EXPECT_EQ(clock.now(), 100.0);
+    clock.advanceSeconds(43200);
+    EXPECT_DOUBLE_EQ(clock.now(), 100.5);
+    LocalClock local;
+    EXPECT_GT(local.now(), encodeDateTime({2020, 1, 1, 0, 0, 0, 0}));
+}
+
+} // namespace
+} // namespace qv

@@ -1,0 +1,138 @@
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "common/byte_order.h"
+#include "engine/station_table.h"
+#include "tests/support/temp_folder.h"
+
+namespace qv {
+namespace {
+
+constexpr MacAddress A{0x00, 0x1B, 0x21, 0x3A, 0x4F, 0x10};
+
+std::vector<std::uint8_t> imageWithCount(std::int32_t count, std::size_t size = STATION_FILE_SIZE) {
+    std::vector<std::uint8_t> bytes(size, 0);
+    storeLeI32(bytes.data(), count);
+    for (std::size_t i = 4; i + STATION_RECORD_SIZE <= size; i += STATION_RECORD_SIZE) {
+        bytes[i] = static_cast<std::uint8_t>(i / STATION_RECORD_SIZE); // ip's first byte
+        storeLeDouble(&bytes[i + 16], 1.0 + static_cast<double>(i));
+    }
+    return bytes;
+}
+
+class StationFile : public ::testing::Test {
+protected:
+    test::TempFolder root;
+    std::string path = (root / STATION_FILE_NAME).string();
+    StationTable table;
+};
+
+TEST_F(StationFile, SaveAndLoadGiveTheSameBytesStaleSlotsIncluded) {
+    {
+        auto t = table.lock();
+        t.touchStation({192, 168, 0, 7}, A, 46000.5);
+        t.touchStation({192, 168, 0, 8}, A, 46000.75);
+        t.setLastScanning(1, 46000.25);
+        t.addRequest(1);
+        t.deleteStation(0); // slot 1 keeps a stale copy
+        ASSERT_TRUE(t.saveStations(path));
+    }
+    const auto saved = test::readBytes(path);
+    ASSERT_EQ(saved.size(), STATION_FILE_SIZE);
+    EXPECT_EQ(loadLeI32(saved.data()), 1);
+    EXPECT_EQ(saved[4], 192);
+    EXPECT_EQ(saved[7], 8);
+    EXPECT_EQ(saved[8], 0x00);
+    EXPECT_EQ(saved[13], 0x10);
+    EXPECT_EQ(loadLeDouble(&saved[4 + 16]), 46000.75);
+    EXPECT_EQ(loadLeDouble(&saved[4 + 24]), 46000.25);
+    EXPECT_EQ(loadLeI32(&saved[4 + 32]), 1);
+    EXPECT_EQ(saved[44 + 3], 8); // the stale slot
+
+    StationTable other;
+    auto t = other.lock();
+    EXPECT_EQ(t.loadStations(path), 1);
+    const std::string again = (root / "again.dat").string();
+    ASSERT_TRUE(t.saveStations(again));
+    EXPECT_EQ(test::readBytes(again), saved);
+}
+
+TEST_F(StationFile, AnEmptyTableStillWritesTheWholeImage) {
+    auto t = table.lock();
+    ASSERT_TRUE(t.saveStations(path));
+    EXPECT_EQ(std::filesystem::file_size(path), STATION_FILE_SIZE);
+    EXPECT_EQ(test::readBytes(path), std::vector<std::uint8_t>(STATION_FILE_SIZE, 0));
+}
+
+TEST_F(StationFile, AMissingFileChangesNothing) {
+    auto t = table.lock();
+    t.touchStation({1, 2, 3, 4}, A, 5.0);
+    EXPECT_EQ(t.loadStations((root / "none.dat").string()), 1);
+    EXPECT_EQ(t.record(0).ip, (IPv4Address{1, 2, 3, 4}));
+}
+
+// Damaged and hostile files: the count is kept within the slots and nothing reads or writes
+// outside them, whatever the file's length.
+TEST_F(StationFile, DamagedFilesStayInsideTheTable) {
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        int count;
+    };
+    const Case cases[] = {
+        {"count 3 with all slots", imageWithCount(3), 3},
+        {"negative count", imageWithCount(-1), 0},
+        {"count past the slots", imageWithCount(9000), STATION_SLOTS},
+        {"largest count", imageWithCount(INT32_MAX), STATION_SLOTS},
+        {"empty file", {}, 0},
+        {"part of the count", {2, 0}, 2},
+        {"count and half a record", imageWithCount(2, 4 + 40 + 17), 2},
+        {"longer than the image", imageWithCount(5, STATION_FILE_SIZE + 1000), 5},
+    };
+    for (const Case& c : cases) {
+        test::writeBytes(path, c.bytes);
+        StationTable fresh;
+        auto t = fresh.lock();
+        EXPECT_EQ(t.loadStations(path), c.count) << c.what;
+        if (c.count > 0) {
+            t.touchStation({250, 0, 0, 1}, A, 1e6);
+            EXPECT_EQ(t.countByMac(A), 1) << c.what;
+            EXPECT_EQ(t.count(), std::min(c.count + 1, STATION_SLOTS)) << c.what;
+        }
+        ASSERT_TRUE(t.saveStations(path)) << c.what;
+        EXPECT_EQ(std::filesystem::file_size(path), STATION_FILE_SIZE) << c.what;
+    }
+}
+
+TEST_F(StationFile, AShortFileKeepsTheSlotsItDoesNotReach) {
+    auto bytes = imageWithCount(2, 4 + 40 + 20);
+    bytes[44] = 1;
+    test::writeBytes(path, bytes);
+    auto t = table.lock();
+    ASSERT_EQ(t.loadStations(path), 2);
+    EXPECT_EQ(t.record(0).ip[0], 0);
+    EXPECT_EQ(t.record(0).lastUpdate, 5.0);
+    // The second record's first 20 bytes came from the file, the rest kept its zeros.
+    EXPECT_EQ(t.record(1).ip[0], 1);
+    EXPECT_EQ(t.record(1).lastUpdate, 0.0);
+    EXPECT_EQ(t.slot(2).ip[0], 0);
+}
+
+TEST_F(StationFile, HostileTimesAndCountsInRecordsAreHarmless) {
+    auto bytes = imageWithCount(2);
+    storeLeDouble(&bytes[4 + 16], std::numeric_limits<double>::quiet_NaN());
+    storeLeDouble(&bytes[44 + 16], -std::numeric_limits<double>::infinity());
+    storeLeI32(&bytes[4 + 32], INT32_MIN);
+    test::writeBytes(path, bytes);
+    auto t = table.lock();
+    ASSERT_EQ(t.loadStations(path), 2);
+    EXPECT_TRUE(std::isnan(t.record(0).lastUpdate));
+    EXPECT_EQ(t.findLatestByIp(t.record(0).ip), NO_STATION);
+    t.resetRequestCounts();
+    EXPECT_EQ(t.record(0).requestCount, 0);
+}
+
+} // namespace
+} // namespace qv
