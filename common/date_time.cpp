@@ -8,7 +8,7 @@ namespace {
 constexpr std::int64_t MS_PER_DAY = 86'400'000;
 
 // Days since 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's days_from_civil).
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+constexpr std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
     const auto yoe = static_cast<unsigned>(y - era * 400);
@@ -29,7 +29,9 @@ void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
     year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
 }
 
-const std::int64_t EPOCH_1899 = daysFromCivil(1899, 12, 30);
+// Constant-initialised, so values computed during other files' static initialisation are right.
+constexpr std::int64_t EPOCH_1899 = daysFromCivil(1899, 12, 30);
+static_assert(EPOCH_1899 == -25569);
 
 // The calendar range that a date text can show: 0001-01-01 to 9999-12-31.
 constexpr double MIN_DATE = -693593.0;

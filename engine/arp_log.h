@@ -1,0 +1,74 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+#include "common/date_time.h"
+#include "engine/arp_frame.h"
+
+namespace qv {
+
+inline constexpr int ARP_LOG_SLOTS = 8192;
+inline constexpr int ARP_LOG_WINDOW_SECONDS = 300;
+
+// One captured ARP frame as kept in memory, with the time it was appended.
+struct ArpLogEntry {
+    std::array<std::uint8_t, ARP_FRAME_SIZE> frame;
+    std::array<std::uint8_t, 6> padding;
+    TDateTime time;
+};
+
+static_assert(sizeof(ArpLogEntry) == 56);
+static_assert(offsetof(ArpLogEntry, time) == 48);
+
+// A ring of 8192 slots holding at most 8191 entries: the `count` slots before the write position,
+// wrapping from slot 0 back to slot 8191. Every reader and writer goes through an Access, which
+// holds the log's guard, so an append is seen whole or not at all.
+class ArpLogRing {
+public:
+    class Access;
+
+    ArpLogRing();
+    ArpLogRing(const ArpLogRing&) = delete;
+    ArpLogRing& operator=(const ArpLogRing&) = delete;
+
+    Access lock();
+
+private:
+    std::mutex m_guard;
+    std::array<ArpLogEntry, ARP_LOG_SLOTS> m_slots;
+    int m_writePosition = 0;
+    int m_count = 0;
+};
+
+class ArpLogRing::Access {
+public:
+    int count() const { return m_ring.m_count; }
+    int writePosition() const { return m_ring.m_writePosition; }
+    const ArpLogEntry& slot(int index) const;
+    // Entry `row` of the log, oldest first (row 0 is the oldest of the `count` entries).
+    const ArpLogEntry& row(int row) const;
+    // Entry `age` places back from the newest (0 is the newest).
+    const ArpLogEntry& newest(int age) const;
+
+    // Copies the 42 bytes into the next slot stamped with `now`. Returns the new count.
+    int appendArpLog(const std::uint8_t* frame, TDateTime now);
+    // The number of newest entries at most `seconds` old at `now`, walking newest first and
+    // stopping at the first older entry. With `trim` the log keeps only those entries.
+    int countRecent(int seconds, bool trim, TDateTime now);
+    // Makes `target` an exact copy of this log: slots, write position and count of one moment.
+    // Takes the target's guard while this log's is held.
+    void copyTo(ArpLogRing& target) const;
+
+private:
+    friend class ArpLogRing;
+    Access(ArpLogRing& ring) : m_ring(ring), m_lock(ring.m_guard) {}
+    static int wrap(int slot) { return (slot % ARP_LOG_SLOTS + ARP_LOG_SLOTS) % ARP_LOG_SLOTS; }
+
+    ArpLogRing& m_ring;
+    std::unique_lock<std::mutex> m_lock;
+};
+
+} // namespace qv

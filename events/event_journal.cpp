@@ -1,0 +1,103 @@
+#include "events/event_journal.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/file_io.h"
+#include "common/text_fields.h"
+
+namespace qv {
+namespace {
+
+std::vector<std::string> splitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') {
+            continue;
+        }
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    if (start < text.size()) {
+        lines.emplace_back(text.substr(start));
+    }
+    return lines;
+}
+
+} // namespace
+
+std::vector<EventEntry> parseEventsText(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    const auto lines = splitLines(text);
+    std::vector<EventEntry> entries;
+    entries.reserve(lines.empty() ? 0 : lines.size() - 1);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        entries.push_back({ExtractField(lines[i], ';', 0), ExtractField(lines[i], ';', 1),
+                           ExtractField(lines[i], ';', 2)});
+    }
+    return entries;
+}
+
+EventJournal::EventJournal(const DataFolder& folder, const Clock& clock, EventListOwner& owner)
+    : m_folder(folder), m_clock(clock), m_owner(owner) {}
+
+void EventJournal::JournalAppend(std::string_view type, std::string_view details) {
+    std::lock_guard lock(m_guard);
+    // Stamped under the guard, so the file's lines are also in time order.
+    EventEntry entry{DateTimeText(m_clock.now()), std::string(type), std::string(details)};
+    std::replace(entry.Details.begin(), entry.Details.end(), '\n', ' ');
+    bool created = false;
+    const int fd = openForAppend(path(), created);
+    if (fd < 0) {
+        return;
+    }
+    std::string text = created ? std::string(EVENTS_APPEND_HEADER) + "\r\n" : std::string();
+    text += eventLine(entry) + "\r\n";
+    writeAll(fd, text); // a failed write is not reported
+    ::close(fd);
+    m_owner.appendEvent(entry);
+}
+
+bool EventJournal::LoadEventsTable() {
+    std::lock_guard lock(m_guard);
+    const std::string file = path();
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0 && errno == ENOENT) {
+        m_owner.replaceEvents({});
+        return true;
+    }
+    const auto bytes = readFilePrefix(file, std::numeric_limits<std::size_t>::max());
+    if (!bytes || !S_ISREG(status.st_mode)) {
+        m_owner.journalFailure("Cannot read the event journal \"" + file + "\".");
+        return false;
+    }
+    m_owner.replaceEvents(parseEventsText(
+        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())));
+    return true;
+}
+
+bool EventJournal::SaveEventsTable(const std::vector<EventEntry>& entries) {
+    std::string text = std::string(EVENTS_SAVE_HEADER) + "\r\n";
+    for (const EventEntry& entry : entries) {
+        text += eventLine(entry) + "\r\n";
+    }
+    std::lock_guard lock(m_guard);
+    const std::string file = path();
+    const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    if (!replaceFileContents(file, bytes)) {
+        m_owner.journalFailure("Cannot write the event journal \"" + file + "\".");
+        return false;
+    }
+    return true;
+}
+
+} // namespace qv

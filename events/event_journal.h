@@ -1,0 +1,48 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/clock.h"
+#include "common/data_folder.h"
+#include "events/event_list_owner.h"
+
+namespace qv {
+
+inline constexpr const char* EVENTS_FILE_NAME = "Events.csv";
+inline constexpr const char* EVENTS_APPEND_HEADER = "Date/Time;Type;Details";
+inline constexpr const char* EVENTS_SAVE_HEADER = "Date/Time;Event details";
+
+// The event journal: Events.csv on disk and, through its owner, the events list. Appends from any
+// thread, loads and saves are serialised by one guard, so list entries reach the owner in the
+// order of the file's lines and a rewrite never loses a line appended meanwhile.
+class EventJournal {
+public:
+    EventJournal(const DataFolder& folder, const Clock& clock, EventListOwner& owner);
+
+    // Appends one line (line feeds in the details become blanks) and hands the entry to the
+    // owner. When the file cannot be opened, nothing is written and the list is not changed.
+    void JournalAppend(std::string_view type, std::string_view details);
+    // Replaces the owner's list with the file's entries; no file gives an empty list. False (and
+    // a failure reported to the owner) when the file is there but cannot be read.
+    bool LoadEventsTable();
+    // Rewrites the file from `entries` under the save header, by writing a new file and renaming
+    // it over the old one. False (and a failure reported) when it cannot be written.
+    bool SaveEventsTable(const std::vector<EventEntry>& entries);
+
+    std::string path() const { return m_folder.DataFilePath(EVENTS_FILE_NAME); }
+
+private:
+    DataFolder m_folder;
+    const Clock& m_clock;
+    EventListOwner& m_owner;
+    std::mutex m_guard;
+};
+
+// Entries of an Events.csv text: lines end at CR LF, a lone CR or a lone LF, the text at its first
+// zero byte; the first line is skipped; each line gives its fields 0, 1 and 2 cut at ";".
+std::vector<EventEntry> parseEventsText(std::string_view text);
+
+} // namespace qv

@@ -1,0 +1,118 @@
+#include "iptools/mailslot_client.h"
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <cstring>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "iptools/messenger_datagram.h"
+#include "iptools/netbios_datagram.h"
+
+namespace qv {
+namespace {
+
+class Socket {
+public:
+    Socket() : m_fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
+    ~Socket() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+sockaddr_in socketAddress(const IPv4Address& ip, std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    std::memcpy(&address.sin_addr, ip.data(), ip.size());
+    return address;
+}
+
+// The datagram service's own port when it is free (and we may take it), any port otherwise.
+void bindSourcePort(int fd) {
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in local = socketAddress(ZERO_IP, NETBIOS_DATAGRAM_PORT);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        local.sin_port = 0;
+        ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+    }
+}
+
+std::string localNetbiosName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) {
+        return "QUORVANE";
+    }
+    std::string text(name);
+    return text.substr(0, text.find('.'));
+}
+
+std::uint16_t nextDatagramId() {
+    static std::atomic<std::uint16_t> id{static_cast<std::uint16_t>(::getpid())};
+    return id.fetch_add(1, std::memory_order_relaxed);
+}
+
+} // namespace
+
+std::optional<IPv4Address> resolveTarget(const std::string& target) {
+    if (target.empty()) {
+        return std::nullopt;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(target.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+        return std::nullopt;
+    }
+    IPv4Address ip;
+    const auto* address = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+    std::memcpy(ip.data(), &address->sin_addr, ip.size());
+    ::freeaddrinfo(found);
+    return ip;
+}
+
+bool SendMessengerMessage(const std::string& pathTarget, std::string_view recipient,
+                          std::string_view sender, std::string_view text) {
+    const auto target = resolveTarget(pathTarget);
+    if (!target) {
+        return false;
+    }
+    Socket socket;
+    if (socket.fd() < 0) {
+        return false;
+    }
+    bindSourcePort(socket.fd());
+    const sockaddr_in remote = socketAddress(*target, NETBIOS_DATAGRAM_PORT);
+    if (::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0) {
+        return false;
+    }
+    sockaddr_in local{};
+    socklen_t localLength = sizeof local;
+    ::getsockname(socket.fd(), reinterpret_cast<sockaddr*>(&local), &localLength);
+
+    const auto data = MessengerDatagram(sender, recipient, text);
+    MailslotWrite write;
+    write.datagramId = nextDatagramId();
+    std::memcpy(write.sourceIp.data(), &local.sin_addr, write.sourceIp.size());
+    write.sourcePort = ntohs(local.sin_port);
+    write.sourceName = localNetbiosName();
+    write.destinationName = pathTarget;
+    write.data = data;
+    const auto packet = buildMailslotDatagram(write);
+    const ssize_t sent = ::send(socket.fd(), packet.data(), packet.size(), 0);
+    return sent == static_cast<ssize_t>(packet.size());
+}
+
+} // namespace qv

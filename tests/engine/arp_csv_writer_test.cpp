@@ -1,0 +1,122 @@
+#include "engine/arp_csv_writer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_folder.h"
+
+namespace qv {
+namespace {
+
+const std::string HEADER = std::string(ARP_CSV_HEADER) + "\r\n";
+const std::string LINE = "12/06/26 18:01:52;request;192.168.0.7;00-1B-21-3A-4F-10;192.168.0.1;"
+                         "00-00-00-00-00-00\r\n";
+
+Settings defaults() {
+    Settings s = zeroSettings();
+    SetDefaultSettings(s, "/x/");
+    return s;
+}
+
+// A file of `size` bytes that takes no room on disk.
+void makeSparseFile(const std::filesystem::path& path, std::int64_t size) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, size), 0);
+    ::close(fd);
+}
+
+class ArpCsv : public ::testing::Test {
+protected:
+    test::TempFolder root;
+    DataFolder folder{root / "Quorvane"};
+    SharedSettings settings{defaults()};
+    ArpCsvWriter writer{folder, settings};
+    void SetUp() override { std::filesystem::create_directories(folder.folder()); }
+    std::filesystem::path csv() const { return folder.folder() / ARP_CSV_FILE_NAME; }
+    std::filesystem::path bak() const { return folder.folder() / ARP_BACKUP_FILE_NAME; }
+    void setLimit(bool on, std::int32_t megabytes) {
+        settings.update([&](Settings& s) {
+            s.ARPLogSizeLimited = on;
+            s.ARPLogSizeMB = megabytes;
+        });
+    }
+};
+
+TEST(ArpCsvLimit, IsHalfTheMegabytesIn64Bits) {
+    const std::pair<std::int32_t, std::int64_t> cases[] = {
+        {0, 0},
+        {50, 26'214'400},
+        {4096, 2'147'483'648LL},
+        {32767, 17'179'344'896LL},
+        {-10, 0},
+        {INT32_MAX, 2'147'483'647LL * 524'288},
+    };
+    for (auto [megabytes, bytes] : cases) {
+        EXPECT_EQ(arpCsvSizeLimit(megabytes), bytes) << megabytes;
+    }
+}
+
+TEST_F(ArpCsv, TheFirstLineCreatesTheFolderAndTheFileWithItsHeader) {
+    writer.appendArpCsv(LINE);
+    writer.appendArpCsv(LINE);
+    EXPECT_EQ(test::readText(csv()), HEADER + LINE + LINE);
+}
+
+TEST_F(ArpCsv, AFileOverTheLimitBecomesTheBackupBeforeTheNextLine) {
+    test::writeText(bak(), "older backup");
+    makeSparseFile(csv(), 26'214'401);
+    writer.appendArpCsv(LINE);
+    EXPECT_EQ(std::filesystem::file_size(bak()), 26'214'401u);
+    EXPECT_EQ(test::readText(csv()), HEADER + LINE);
+}
+
+TEST_F(ArpCsv, AFileAtTheLimitIsNotMoved) {
+    makeSparseFile(csv(), 26'214'400);
+    writer.appendArpCsv(LINE);
+    EXPECT_FALSE(std::filesystem::exists(bak()));
+    EXPECT_EQ(std::filesystem::file_size(csv()), 26'214'400u + LINE.size());
+}
+
+TEST_F(ArpCsv, WithTheLimitOffTheFileGrowsWithoutBackup) {
+    setLimit(false, 0);
+    makeSparseFile(csv(), 100'000'000);
+    writer.appendArpCsv(LINE);
+    EXPECT_FALSE(std::filesystem::exists(bak()));
+    EXPECT_EQ(std::filesystem::file_size(csv()), 100'000'000u + LINE.size());
+}
+
+TEST_F(ArpCsv, WithLimitZeroEveryNewFileHoldsTheHeaderAndOneLine) {
+    setLimit(true, 0);
+    writer.appendArpCsv("1\r\n");
+    writer.appendArpCsv("2\r\n");
+    writer.appendArpCsv("3\r\n");
+    EXPECT_EQ(test::readText(csv()), HEADER + "3\r\n");
+    EXPECT_EQ(test::readText(bak()), HEADER + "2\r\n");
+}
+
+TEST_F(ArpCsv, ALimitOf4096MegabytesKeepsAFileOfAFewMegabytes) {
+    setLimit(true, 4096);
+    makeSparseFile(csv(), 5'000'000);
+    writer.appendArpCsv(LINE);
+    EXPECT_FALSE(std::filesystem::exists(bak()));
+}
+
+TEST_F(ArpCsv, AFailedRotationAppendsToTheOldFileWithoutHeader) {
+    setLimit(true, 0);
+    test::writeText(csv(), "old\r\n");
+    std::filesystem::create_directories(bak() / "occupied"); // neither deleted nor replaced
+    writer.appendArpCsv(LINE);
+    EXPECT_EQ(test::readText(csv()), "old\r\n" + LINE);
+}
+
+TEST_F(ArpCsv, ALineThatCannotBeWrittenIsDroppedSilently) {
+    std::filesystem::create_directories(csv());
+    writer.appendArpCsv(LINE);
+    EXPECT_TRUE(std::filesystem::is_directory(csv()));
+}
+
+} // namespace
+} // namespace qv

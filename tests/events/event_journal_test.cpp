@@ -1,0 +1,113 @@
+#include "events/event_journal.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/events/recording_owner.h"
+#include "tests/support/temp_folder.h"
+
+namespace qv {
+namespace {
+
+const TDateTime AT = encodeDateTime({2026, 12, 6, 18, 1, 52, 0});
+const std::string STAMP = "12/06/26 18:01:52";
+
+class Journal : public ::testing::Test {
+protected:
+    test::TempFolder root;
+    DataFolder folder = DataFolder::underRoot(root / "var" / "lib");
+    ManualClock clock{AT};
+    test::RecordingOwner owner;
+    EventJournal journal{folder, clock, owner};
+    std::filesystem::path file() const { return folder.folder() / EVENTS_FILE_NAME; }
+};
+
+TEST_F(Journal, TheFirstEventCreatesTheFolderAndTheFileWithItsHeader) {
+    journal.JournalAppend("New station", "192.168.0.7, hwaddr: 00-1B-21-3A-4F-10");
+    EXPECT_EQ(test::readText(file()),
+              "Date/Time;Type;Details\r\n" + STAMP +
+                  ";New station;192.168.0.7, hwaddr: 00-1B-21-3A-4F-10\r\n");
+    ASSERT_EQ(owner.entries.size(), 1u);
+    EXPECT_EQ(owner.entries[0],
+              (EventEntry{STAMP, "New station", "192.168.0.7, hwaddr: 00-1B-21-3A-4F-10"}));
+}
+
+TEST_F(Journal, LineFeedsBecomeBlanksWhileCarriageReturnsStay) {
+    journal.JournalAppend("Network scanning",
+                          "Host 10.0.0.9\n(MAC: 00-0C-29-3A-4B-5C) generated 101 requests.");
+    journal.JournalAppend("Flip flop", "one\rtwo");
+    EXPECT_EQ(owner.entries[0].Details,
+              "Host 10.0.0.9 (MAC: 00-0C-29-3A-4B-5C) generated 101 requests.");
+    EXPECT_EQ(owner.entries[1].Details, "one\rtwo");
+
+    ASSERT_TRUE(journal.LoadEventsTable());
+    ASSERT_EQ(owner.entries.size(), 3u); // the carriage return split the second entry
+    EXPECT_EQ(owner.entries[0].Details,
+              "Host 10.0.0.9 (MAC: 00-0C-29-3A-4B-5C) generated 101 requests.");
+    EXPECT_EQ(owner.entries[1], (EventEntry{STAMP, "Flip flop", "one"}));
+    EXPECT_EQ(owner.entries[2], (EventEntry{"two", "", ""}));
+}
+
+TEST_F(Journal, ASavedJournalKeepsItsHeaderUnderLaterAppends) {
+    journal.JournalAppend("New station", "a");
+    ASSERT_TRUE(journal.SaveEventsTable({}));
+    EXPECT_EQ(test::readText(file()), "Date/Time;Event details\r\n");
+    clock.set(encodeDateTime({2026, 12, 7, 0, 0, 0, 0}));
+    journal.JournalAppend("New activity", "b");
+    EXPECT_EQ(test::readText(file()), "Date/Time;Event details\r\n12/07/26;New activity;b\r\n");
+
+    ASSERT_TRUE(journal.SaveEventsTable({{"s1", "t1", "d1"}, {"s2", "t2", ""}}));
+    EXPECT_EQ(test::readText(file()), "Date/Time;Event details\r\ns1;t1;d1\r\ns2;t2;\r\n");
+}
+
+TEST_F(Journal, WithoutAFileTheListStartsEmpty) {
+    owner.entries.push_back({"x", "y", "z"});
+    EXPECT_TRUE(journal.LoadEventsTable());
+    EXPECT_TRUE(owner.entries.empty());
+    EXPECT_EQ(owner.loads, 1);
+    EXPECT_TRUE(owner.failures.empty());
+}
+
+TEST_F(Journal, FailuresToReadOrRewriteAreReportedNamingTheFile) {
+    std::filesystem::create_directories(file()); // a folder where the file should be
+    owner.entries.push_back({"kept", "", ""});
+    EXPECT_FALSE(journal.LoadEventsTable());
+    EXPECT_FALSE(journal.SaveEventsTable({}));
+    ASSERT_EQ(owner.failures.size(), 2u);
+    EXPECT_NE(owner.failures[0].find(file().string()), std::string::npos);
+    EXPECT_NE(owner.failures[1].find(file().string()), std::string::npos);
+    EXPECT_EQ(owner.entries.size(), 1u);
+}
+
+TEST_F(Journal, AnEventThatCannotBeWrittenIsNotListed) {
+    std::filesystem::create_directories(file());
+    journal.JournalAppend("New station", "x");
+    EXPECT_TRUE(owner.entries.empty());
+    EXPECT_TRUE(owner.failures.empty());
+}
+
+TEST(ParseEventsText, SkipsTheFirstLineAndCutsThreeFields) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<EventEntry> entries;
+    };
+    const Case cases[] = {
+        {"header only", "Date/Time;Type;Details\r\n", {}},
+        {"empty", "", {}},
+        {"two fields", "h\r\na;b\r\n", {{"a", "b", ""}}},
+        {"empty line", "h\r\n\r\nx;y;z\r\n", {{"", "", ""}, {"x", "y", "z"}}},
+        {"four fields", "h\r\na;b;c;d;e\r\n", {{"a", "b", "c"}}},
+        {"first line is an entry", "a;b;c\r\nd;e;f\r\n", {{"d", "e", "f"}}},
+        {"no final line end", "h\r\na;b;c", {{"a", "b", "c"}}},
+        {"lone CR and LF", "h\ra;b;c\nd;e;f\r", {{"a", "b", "c"}, {"d", "e", "f"}}},
+        {"text ends at a zero byte",
+         std::string("h\r\na;b;c\r\nd;e") + '\0' + "f;g;h\r\n",
+         {{"a", "b", "c"}, {"d", "e", ""}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(parseEventsText(c.text), c.entries) << c.what;
+    }
+}
+
+} // namespace
+} // namespace qv
