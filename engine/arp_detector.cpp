@@ -1,0 +1,113 @@
+#include "engine/arp_detector.h"
+
+#include <optional>
+#include <string>
+
+#include "engine/event_kind.h"
+
+namespace qv {
+namespace {
+
+struct Event {
+    EventKind kind;
+    std::string details;
+};
+
+bool isZeroOrBroadcast(const MacAddress& mac) {
+    return mac == ZERO_MAC || mac == BROADCAST_MAC;
+}
+
+// Decides the binding event of (ip, mac) against the table before the table is changed; the
+// caller holds the table's guard.
+std::optional<Event> classify(const StationTable::Access& t, const IPv4Address& ip,
+                              const MacAddress& mac) {
+    const int byMac = t.findLatestByMac(mac);
+    const int byIp = t.findLatestByIp(ip);
+    const bool probe = ip == ZERO_IP;
+    if (byMac == NO_STATION && byIp == NO_STATION) {
+        if (probe) {
+            return std::nullopt;
+        }
+        return Event{EventKind::NewStation, IPToText(ip) + ", hwaddr: " + MACToText(mac)};
+    }
+    if (byMac == NO_STATION) {
+        return Event{EventKind::ChangedEthernetAddress, IPToText(ip) + " from " +
+                                                            MACToText(t.record(byIp).mac) + " to " +
+                                                            MACToText(mac)};
+    }
+    if (byIp == NO_STATION) {
+        if (probe) {
+            return std::nullopt;
+        }
+        return Event{EventKind::NewActivity, MACToText(mac) + ", ip: " + IPToText(ip)};
+    }
+    if (t.record(byIp).mac == mac) {
+        return std::nullopt;
+    }
+    if (t.countByMac(mac) == 1 && t.record(byMac).ip == ip) {
+        return Event{EventKind::ReusedOldEthernetAddress,
+                     IPToText(ip) + ", hwaddr: " + MACToText(mac)};
+    }
+    return Event{EventKind::FlipFlop, MACToText(mac) + " takes other's IP: " + IPToText(ip)};
+}
+
+std::string csvLine(const ArpFrameView& f, TDateTime t) {
+    return DateTimeText(t) + ";" + ARPOperationText(f.operation()) + ";" + IPToText(f.senderIp()) +
+           ";" + MACToText(f.senderMac()) + ";" + IPToText(f.targetIp()) + ";" +
+           MACToText(f.targetMac()) + "\r\n";
+}
+
+} // namespace
+
+bool isArpFrame(std::span<const std::uint8_t> frame) noexcept {
+    static constexpr std::uint8_t ARP_FOR_IPV4[] = {0x08, 0x06, 0x00, 0x01, 0x08, 0x00, 6, 4};
+    if (frame.size() < arp_offset::ETHER_TYPE + sizeof ARP_FOR_IPV4) {
+        return false;
+    }
+    return std::equal(std::begin(ARP_FOR_IPV4), std::end(ARP_FOR_IPV4),
+                      frame.begin() + arp_offset::ETHER_TYPE);
+}
+
+ArpDetector::ArpDetector(const SharedSettings& settings, StationTable& table, ArpLogRing& liveLog,
+                         ArpCsvWriter& csv, EventAnnouncer& announcer, const Clock& clock)
+    : m_settings(settings), m_table(table), m_liveLog(liveLog), m_csv(csv), m_announcer(announcer),
+      m_clock(clock) {}
+
+void ArpDetector::processArpFrame(const std::uint8_t* frame) noexcept {
+    const TDateTime t = m_clock.now();
+    m_liveLog.lock().appendArpLog(frame, m_clock.now());
+
+    const ArpFrameView f(frame);
+    const MacAddress source = f.ethernetSource();
+    const MacAddress mac = f.senderMac();
+    const IPv4Address ip = f.senderIp();
+    auto raise = [&](EventKind kind, const std::string& details) {
+        if (m_settings.flag(eventKindFlag(kind))) {
+            m_announcer.AnnounceEvent(eventKindText(kind), details);
+        }
+    };
+    if (isZeroOrBroadcast(source) || isZeroOrBroadcast(mac)) {
+        raise(EventKind::EthernetBroadcast, "The source mac(" + MACToText(source) +
+                                                ") or arp ethernet address(" + MACToText(mac) +
+                                                ") was all ones or all zeros.");
+    }
+    if (source != mac) {
+        raise(EventKind::EthernetMismatch, "The source mac ethernet address(" + MACToText(source) +
+                                               ") didn`t match the address inside the arp packet(" +
+                                               MACToText(mac) + ").");
+    }
+    std::optional<Event> binding;
+    {
+        auto table = m_table.lock();
+        binding = classify(table, ip, mac);
+        if (ip != ZERO_IP) {
+            table.touchStation(ip, mac, m_clock.now());
+        }
+    }
+    if (binding) {
+        raise(binding->kind, binding->details);
+    }
+    m_csv.appendArpCsv(csvLine(f, t));
+}
+
+} // namespace qv

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+
+#include "app/shared_settings.h"
+#include "common/clock.h"
+#include "engine/arp_log.h"
+#include "engine/station_table.h"
+#include "events/notifier.h"
+
+namespace qv {
+
+// Bindings reported again only after this long without an over-threshold pass.
+inline constexpr double SCAN_HOLD_OFF_SECONDS = 10.0;
+
+// The once-a-second pass: trims the live log to its 300-second window, refreshes the ARP log
+// page, and reports every binding that sent more than ScanRequests requests within the last
+// ScanInterval seconds and is not on the ignore list.
+class ScanDetector {
+public:
+    ScanDetector(const SharedSettings& settings, StationTable& table, ArpLogRing& liveLog,
+                 EventAnnouncer& announcer, const Clock& clock,
+                 std::function<void()> refreshArpTable = {});
+
+    // Holds the log's guard and then the table's while it counts and stamps; announces the
+    // events afterwards, in table order, with neither guard held.
+    void detectScans();
+
+private:
+    const SharedSettings& m_settings;
+    StationTable& m_table;
+    ArpLogRing& m_liveLog;
+    EventAnnouncer& m_announcer;
+    const Clock& m_clock;
+    std::function<void()> m_refreshArpTable;
+};
+
+} // namespace qv

@@ -1,0 +1,167 @@
+#include "engine/scan_detector.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/engine_harness.h"
+
+namespace qv {
+namespace {
+
+constexpr MacAddress A{0x00, 0x0C, 0x29, 0x3A, 0x4B, 0x5C};
+constexpr IPv4Address SCANNER{10, 0, 0, 9};
+const std::string SCAN_101 = "Host 10.0.0.9\n(MAC: 00-0C-29-3A-4B-5C) generated 101 requests.";
+
+class ScanDetection : public ::testing::Test {
+protected:
+    // `count` frames from the scanner spread over `seconds` of the clock, then one pass.
+    void send(int count, double seconds = 1.0, std::uint16_t operation = ARP_REQUEST,
+              const MacAddress& targetMac = ZERO_MAC) {
+        for (int i = 0; i < count; ++i) {
+            h.frame(test::arpFrame(operation, A, SCANNER, targetMac,
+                                   {10, 0, 1, static_cast<std::uint8_t>(i)}));
+            h.advance(seconds / count);
+        }
+    }
+    std::vector<std::string> scanEvents() const {
+        std::vector<std::string> details;
+        for (const auto& [type, text] : h.announcer.events) {
+            if (type == "Network scanning") {
+                details.push_back(text);
+            }
+        }
+        return details;
+    }
+    StationRecord scanner() {
+        auto t = h.table.lock();
+        return t.record(t.findPair(SCANNER, A));
+    }
+    void setIgnoreList(std::initializer_list<IPv4Address> addresses, std::int32_t count) {
+        h.settings.update([&](Settings& s) {
+            std::copy(addresses.begin(), addresses.end(), s.IgnoreList.begin());
+            s.IgnoreCount = count;
+        });
+    }
+
+    test::EngineHarness h;
+};
+
+TEST_F(ScanDetection, MoreRequestsThanTheThresholdRaiseOneEvent) {
+    send(100);
+    h.scans.detectScans();
+    EXPECT_TRUE(scanEvents().empty());
+    EXPECT_EQ(scanner().requestCount, 100);
+    EXPECT_EQ(scanner().lastScanning, 0.0);
+    send(1);
+    h.scans.detectScans();
+    EXPECT_EQ(scanEvents(), std::vector<std::string>{SCAN_101});
+    EXPECT_EQ(scanner().lastScanning, h.clock.now());
+}
+
+TEST_F(ScanDetection, ASteadyScannerIsReportedAgainOnlyAfterTenQuietSeconds) {
+    send(101);
+    h.scans.detectScans();
+    for (int tick = 0; tick < 30; ++tick) { // keeps scanning: no further event
+        send(10);
+        h.scans.detectScans();
+    }
+    EXPECT_EQ(scanEvents().size(), 1u);
+    // Quiet until the window holds no more than the threshold, then ten more seconds.
+    for (int tick = 0; tick < 30; ++tick) {
+        h.advance(1);
+        h.scans.detectScans();
+    }
+    EXPECT_EQ(scanner().requestCount, 0);
+    send(101);
+    h.scans.detectScans();
+    EXPECT_EQ(scanEvents().size(), 2u);
+}
+
+TEST_F(ScanDetection, ANewOverThresholdTickWithinTenSecondsStaysSilent) {
+    send(101);
+    h.scans.detectScans();
+    h.advance(21); // the window empties
+    h.scans.detectScans();
+    send(101, 1.0);
+    h.scans.detectScans(); // 23 s after the first verdict, but the second tick with no count
+    EXPECT_EQ(scanEvents().size(), 2u);
+
+    test::EngineHarness quick;
+    for (int i = 0; i < 101; ++i) {
+        quick.frame(test::arpFrame(ARP_REQUEST, A, SCANNER, ZERO_MAC, {10, 0, 1, 1}));
+    }
+    quick.scans.detectScans();
+    quick.advance(9);
+    quick.scans.detectScans(); // still over the threshold 9 s later: renews the stamp only
+    quick.advance(9);
+    quick.scans.detectScans();
+    int events = 0;
+    for (const auto& e : quick.announcer.events) {
+        events += e.first == "Network scanning";
+    }
+    EXPECT_EQ(events, 1);
+}
+
+TEST_F(ScanDetection, IgnoredAddressesAreNeverReportedNorStamped) {
+    setIgnoreList({{10, 0, 0, 1}, SCANNER}, 2);
+    send(150);
+    h.scans.detectScans();
+    EXPECT_TRUE(scanEvents().empty());
+    EXPECT_EQ(scanner().lastScanning, 0.0);
+    // Only the first IgnoreCount entries are on the list; a damaged count is kept within it.
+    setIgnoreList({{10, 0, 0, 1}, SCANNER}, 1);
+    h.scans.detectScans();
+    EXPECT_EQ(scanEvents().size(), 1u);
+    setIgnoreList({SCANNER}, 100000);
+    h.advance(11);
+    send(150);
+    h.scans.detectScans();
+    EXPECT_EQ(scanEvents().size(), 1u);
+}
+
+TEST_F(ScanDetection, RepliesAndRequestsToAllOnesAreNotCounted) {
+    send(150, 1.0, ARP_REQUEST, BROADCAST_MAC);
+    send(150, 1.0, ARP_REPLY);
+    h.scans.detectScans();
+    EXPECT_TRUE(scanEvents().empty());
+    EXPECT_EQ(scanner().requestCount, 0);
+}
+
+TEST_F(ScanDetection, RequestsOfADeletedPairCountOnlyOnceItIsBack) {
+    send(150);
+    h.table.lock().deleteStation(0);
+    h.scans.detectScans();
+    EXPECT_TRUE(scanEvents().empty());
+    send(1); // the pair is added again, and its earlier requests are still in the window
+    h.scans.detectScans();
+    EXPECT_EQ(scanEvents().size(), 1u);
+}
+
+TEST_F(ScanDetection, WithDetectionOffTheLogIsStillTrimmedAndRefreshed) {
+    int refreshes = 0;
+    ScanDetector scans(h.settings, h.table, *h.liveLog, h.announcer, h.clock, [&] { ++refreshes; });
+    send(150);
+    scans.detectScans();
+    ASSERT_EQ(scanEvents().size(), 1u);
+    h.settings.setFlag(&Settings::DetectNetworkScanning, false);
+    send(150);
+    scans.detectScans();
+    EXPECT_EQ(scanner().requestCount, 150); // counts keep the last value
+    h.advance(ARP_LOG_WINDOW_SECONDS + 1);
+    scans.detectScans();
+    EXPECT_EQ(h.liveLog->lock().count(), 0);
+    EXPECT_EQ(refreshes, 3);
+    EXPECT_EQ(scanEvents().size(), 1u);
+}
+
+TEST_F(ScanDetection, TheWindowFollowsScanIntervalWithinTheLogsReach) {
+    h.settings.setNumber(&Settings::ScanInterval, 200);
+    send(120, 150.0); // 120 requests over 150 s
+    h.scans.detectScans();
+    EXPECT_EQ(scanner().requestCount, 120);
+    h.settings.setNumber(&Settings::ScanInterval, 21); // requests 1.25 s apart: 16 of them
+    h.scans.detectScans();
+    EXPECT_EQ(scanner().requestCount, 16);
+}
+
+} // namespace
+} // namespace qv

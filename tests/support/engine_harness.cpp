@@ -1,0 +1,25 @@
+#include "tests/support/engine_harness.h"
+
+namespace qv::test {
+
+Settings defaultSettings() {
+    Settings s = zeroSettings();
+    SetDefaultSettings(s, "/x/");
+    return s;
+}
+
+EngineHarness::EngineHarness(const Settings& initial)
+    : folder(root / "Quorvane"), settings(initial), csvWriter(folder, settings),
+      clock(encodeDateTime({2026, 12, 6, 18, 1, 52, 0})),
+      detector(settings, table, *liveLog, csvWriter, announcer, clock),
+      scans(settings, table, *liveLog, announcer, clock) {}
+
+void EngineHarness::station(const IPv4Address& ip, const MacAddress& mac, double secondsAgo) {
+    table.lock().touchStation(ip, mac, clock.now() - secondsAgo / SECONDS_PER_DAY);
+}
+
+std::string EngineHarness::csv() const {
+    return readText(folder.folder() / ARP_CSV_FILE_NAME);
+}
+
+} // namespace qv::test

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/arp_detector.h"
+#include "engine/scan_detector.h"
+#include "tests/support/arp_frames.h"
+#include "tests/support/temp_folder.h"
+
+namespace qv::test {
+
+// Keeps every announced event as (type, details).
+class RecordingAnnouncer : public EventAnnouncer {
+public:
+    void AnnounceEvent(std::string_view type, std::string_view details) override {
+        std::lock_guard lock(m_guard);
+        events.emplace_back(std::string(type), std::string(details));
+    }
+    std::vector<std::pair<std::string, std::string>> events;
+
+private:
+    std::mutex m_guard;
+};
+
+Settings defaultSettings();
+
+// The engine's stores and detectors on a temporary data folder with a clock the test sets.
+struct EngineHarness {
+    explicit EngineHarness(const Settings& initial = defaultSettings());
+
+    void frame(const Frame42& f) { detector.processArpFrame(f.data()); }
+    // Adds a binding to the table directly, seen `secondsAgo` before the clock's time.
+    void station(const IPv4Address& ip, const MacAddress& mac, double secondsAgo = 60);
+    void advance(double seconds) { clock.advanceSeconds(seconds); }
+    std::string csv() const;
+
+    TempFolder root;
+    DataFolder folder;
+    SharedSettings settings;
+    StationTable table;
+    std::unique_ptr<ArpLogRing> liveLog = std::make_unique<ArpLogRing>();
+    ArpCsvWriter csvWriter;
+    RecordingAnnouncer announcer;
+    ManualClock clock;
+    ArpDetector detector;
+    ScanDetector scans;
+};
+
+} // namespace qv::test
