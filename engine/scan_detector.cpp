@@ -42,16 +42,17 @@ ScanDetector::ScanDetector(const SharedSettings& settings, StationTable& table, 
     : m_settings(settings), m_table(table), m_liveLog(liveLog), m_announcer(announcer),
       m_clock(clock), m_refreshArpTable(std::move(refreshArpTable)) {}
 
-void ScanDetector::detectScans() {
-    m_liveLog.lock().countRecent(ARP_LOG_WINDOW_SECONDS, true, m_clock.now());
+bool ScanDetector::detectScans() {
+    const int kept = m_liveLog.lock().countRecent(ARP_LOG_WINDOW_SECONDS, true, m_clock.now());
     if (m_refreshArpTable) {
         m_refreshArpTable();
     }
     const Settings s = m_settings.snapshot();
     if (!s.DetectNetworkScanning) {
-        return;
+        return kept == 0;
     }
     std::vector<std::string> events;
+    bool overThreshold = false;
     {
         auto log = m_liveLog.lock();
         auto table = m_table.lock();
@@ -62,6 +63,7 @@ void ScanDetector::detectScans() {
             if (r.requestCount <= s.ScanRequests) {
                 continue;
             }
+            overThreshold = true;
             const TDateTime now = m_clock.now();
             if (isIgnored(s, r.ip)) {
                 continue;
@@ -75,6 +77,7 @@ void ScanDetector::detectScans() {
     for (const std::string& details : events) {
         m_announcer.AnnounceEvent(eventKindText(EventKind::NetworkScanning), details);
     }
+    return kept == 0 && !overThreshold;
 }
 
 } // namespace qv

@@ -23,8 +23,10 @@ public:
                  std::function<void()> refreshArpTable = {});
 
     // Holds the log's guard and then the table's while it counts and stamps; announces the
-    // events afterwards, in table order, with neither guard held.
-    void detectScans();
+    // events afterwards, in table order, with neither guard held. True when the pass was idle:
+    // the live log was empty and no binding was over the threshold, so until the next frame
+    // further passes change nothing.
+    bool detectScans();
 
 private:
     const SharedSettings& m_settings;

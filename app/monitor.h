@@ -1,0 +1,67 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/shared_settings.h"
+#include "common/clock.h"
+#include "common/data_folder.h"
+#include "engine/arp_csv_writer.h"
+#include "engine/arp_detector.h"
+#include "engine/arp_log.h"
+#include "engine/scan_detector.h"
+#include "engine/station_table.h"
+#include "events/event_journal.h"
+#include "events/notifier.h"
+#include "iptools/send_message_job.h"
+
+namespace qv {
+
+// What shows an event besides the journal: the tray's balloon and the sound player. The headless
+// watcher has neither.
+struct Presenters {
+    BalloonPresenter* balloon = nullptr;
+    SoundPlayer* sound = nullptr;
+};
+
+// The engine's single instances wired together on one data folder and one clock: the settings
+// record, the station table, the live ARP log, ARP.csv, the journal, the notifier with its send
+// jobs, and the two detectors. The program and the headless watcher both run on one of these.
+class Monitor {
+public:
+    Monitor(const DataFolder& folder, const Clock& clock, EventListOwner& owner,
+            Presenters presenters, std::function<void()> refreshArpTable = {});
+    Monitor(const Monitor&) = delete;
+    Monitor& operator=(const Monitor&) = delete;
+
+    // Reads Quorvane.cfg into the record; false when the defaults were used.
+    bool loadSettings(const std::string& programFolder);
+    int loadStations();
+    // Writes ipmac.dat; false when it could not be written.
+    bool saveStations();
+    std::string stationsPath() const { return m_folder.DataFilePath(STATION_FILE_NAME); }
+
+    const DataFolder& folder() const { return m_folder; }
+    SharedSettings& settings() { return m_settings; }
+    StationTable& stations() { return *m_stations; }
+    ArpLogRing& liveLog() { return *m_liveLog; }
+    EventJournal& journal() { return m_journal; }
+    SendJobs& sendJobs() { return m_sendJobs; }
+    ArpDetector& detector() { return m_detector; }
+    ScanDetector& scans() { return m_scans; }
+
+private:
+    DataFolder m_folder;
+    SharedSettings m_settings;
+    std::unique_ptr<StationTable> m_stations;
+    std::unique_ptr<ArpLogRing> m_liveLog;
+    ArpCsvWriter m_csv;
+    EventJournal m_journal;
+    SendJobs m_sendJobs;
+    Notifier m_notifier;
+    ArpDetector m_detector;
+    ScanDetector m_scans;
+};
+
+} // namespace qv

@@ -1,0 +1,60 @@
+#include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/monitor.h"
+#include "app/watch/event_printer.h"
+#include "app/watch/replay.h"
+#include "app/watch/watch_options.h"
+#include "common/file_io.h"
+
+namespace {
+
+using namespace qv;
+
+constexpr auto SEND_JOB_GRACE = std::chrono::seconds(5);
+
+int usageError(const std::string& error) {
+    std::fprintf(stderr, "quorvane-watch: %s\n%s", error.c_str(), WATCH_USAGE);
+    return 2;
+}
+
+// Loads the stores as the program's start-up does, runs, then saves the station table and gives
+// running send jobs a moment to finish.
+int watch(const WatchOptions& options) {
+    const DataFolder folder = options.dataDir ? DataFolder(*options.dataDir)
+                                              : DataFolder::underRoot(DataFolder::SYSTEM_ROOT);
+    EventPrinter printer(stdout, stderr);
+    ManualClock captureClock;
+    Monitor monitor(folder, captureClock, printer, Presenters{});
+    monitor.loadSettings(programFolder());
+    monitor.loadStations();
+
+    int status = 0;
+    if (options.readCapture) {
+        status = replayCapture(*options.readCapture, monitor, captureClock, stderr);
+    } else {
+        return usageError("live capture is not available yet; use --read");
+    }
+
+    if (!monitor.saveStations()) {
+        std::fprintf(stderr, "quorvane-watch: cannot write %s\n", monitor.stationsPath().c_str());
+        status = 1;
+    }
+    monitor.sendJobs().waitForJobs(SEND_JOB_GRACE);
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    std::string error;
+    const auto options = parseWatchOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        return usageError(error);
+    }
+    return watch(*options);
+}

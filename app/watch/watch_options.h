@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qv {
+
+struct WatchOptions {
+    std::optional<std::string> dataDir;
+    std::optional<std::string> readCapture;
+    std::vector<std::string> interfaces;
+};
+
+inline constexpr const char* WATCH_USAGE =
+    "usage: quorvane-watch [--data-dir DIR] --read CAPTURE\n"
+    "       quorvane-watch [--data-dir DIR] [--interface NAME]...\n"
+    "\n"
+    "  --read CAPTURE    replay a pcap or pcapng file through the engine on capture time\n"
+    "  --interface NAME  capture live on this adapter (may repeat); without it and --read,\n"
+    "                    capture on the adapters selected in the settings\n"
+    "  --data-dir DIR    the data folder (default /var/lib/Quorvane)\n";
+
+// The options, or nothing (with `error` set) for a usage error.
+std::optional<WatchOptions> parseWatchOptions(const std::vector<std::string>& arguments,
+                                              std::string& error);
+
+} // namespace qv

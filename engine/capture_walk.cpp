@@ -1,0 +1,53 @@
+#include "engine/capture_walk.h"
+
+#include <algorithm>
+
+#include "common/byte_order.h"
+#include "engine/arp_detector.h"
+
+namespace qv {
+
+bool appendCapturedFrame(std::span<std::uint8_t> buffer, std::size_t& used,
+                         const CaptureHeader& header,
+                         std::span<const std::uint8_t> frame) noexcept {
+    const std::size_t frameStart = used + CAPTURE_HEADER_LENGTH;
+    if (used > buffer.size() || frame.size() > buffer.size() - frameStart ||
+        frameStart > buffer.size()) {
+        return false;
+    }
+    std::uint8_t* h = buffer.data() + used;
+    storeLe32(h, header.seconds);
+    storeLe32(h + 4, header.microseconds);
+    storeLe32(h + 8, static_cast<std::uint32_t>(frame.size()));
+    storeLe32(h + 12, header.wireLength);
+    storeLe16(h + 16, static_cast<std::uint16_t>(CAPTURE_HEADER_LENGTH));
+    storeLe16(h + 18, 0);
+    std::copy(frame.begin(), frame.end(), buffer.begin() + static_cast<std::ptrdiff_t>(frameStart));
+    used = std::min(nextHeaderPosition(frameStart, static_cast<std::uint32_t>(frame.size())),
+                    buffer.size());
+    return true;
+}
+
+void walkCaptureBuffer(std::span<const std::uint8_t> received, CapturedFrameSink& sink) noexcept {
+    std::size_t p = 0;
+    while (p < received.size()) {
+        if (received.size() - p < CAPTURE_HEADER_FIELDS) {
+            return;
+        }
+        const std::uint8_t* h = received.data() + p;
+        const CaptureHeader header{loadLe32(h), loadLe32(h + 4), loadLe32(h + 8), loadLe32(h + 12),
+                                   loadLe16(h + 16)};
+        if (header.headerLength == 0) {
+            return;
+        }
+        p += header.headerLength;
+        if (header.capturedLength >= ARP_FRAME_SIZE && header.wireLength >= ARP_FRAME_SIZE &&
+            p <= received.size() && received.size() - p >= ARP_FRAME_SIZE &&
+            isArpFrame(received.subspan(p, ARP_FRAME_SIZE))) {
+            sink.onArpFrame(header, received.data() + p);
+        }
+        p = nextHeaderPosition(p, header.capturedLength);
+    }
+}
+
+} // namespace qv

@@ -1,0 +1,106 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "engine/arp_csv_writer.h"
+#include "tests/support/watcher_run.h"
+
+namespace qv {
+namespace {
+
+const std::filesystem::path CAPTURES =
+    std::filesystem::path(QV_SOURCE_DIR) / ".." / "shared" / "captures";
+
+struct Capture {
+    const char* file;
+    int strictArpFrames; // frames a strict 42-byte Ethernet/ARP/IPv4 decoder accepts
+};
+
+// Counts of frames that are untagged Ethernet II ARP for IPv4 with at least 42 bytes, as the
+// captures' README gives them: exactly these get an ARP.csv line.
+const Capture ETHERNET_CAPTURES[] = {
+    {"arpscan-diff-frame-addr.pcap", 1},
+    {"arpscan-dup-response.pcap", 15},
+    {"arpscan-responses-192-168-1.pcap", 56},
+    {"arpscan-too-short.pcap", 0},
+    {"arpscan-trailer-response.pcap", 1},
+    {"chappell-arp-badpadding.pcapng", 105},
+    {"chappell-arp-bootup.pcapng", 5},
+    {"chappell-arp-poison-ettercap.pcapng", 14},
+    {"chappell-arp-promisc-scan.pcapng", 6},
+    {"chappell-arp-sweep.pcapng", 316},
+    {"distance-lan-invalid-gateway.pcapng", 118},
+    {"distance-lan-ip-conflict.pcapng", 172},
+    {"distance-lan-ip-mismatch.pcapng", 114},
+    {"packetlife-gratuitous-arp-hsrp.pcap", 6},
+    {"ppa-arp-gratuitous.pcapng", 1},
+    {"ppa-arp-poison.pcapng", 4},
+    {"sgr-arp-scan-burst.pcap", 509},
+    {"sgr-arpspoof-two-way.pcap", 36},
+    {"suricata-arp-vlan-stacked.pcap", 0},
+    {"suricata-decode-arp-1.pcap", 1},
+    {"suricata-home-lan-repeated-dad.pcap", 126},
+    {"suricata-windows-dhcp-dad-lan.pcap", 108},
+    {"tcpdump-802-1ad-qinq.pcap", 0},
+    {"tcpdump-arp-oobr.pcap", 2023},
+    {"tcpdump-arp-too-long-tha.pcap", 0},
+    {"tcpdump-eapon1.pcap", 5},
+    {"wireshark-arp-storm.pcap", 622},
+    {"zeek-arp-leak.pcap", 0},
+    {"zeek-arp-who-has.pcap", 2},
+    {"zeek-communityid-arp.pcap", 6},
+    {"zeek-icmp-dot1q.pcap", 0},
+    {"zeek-nmap-arp-ping-scan.pcap", 503},
+    {"zeek-q-in-q.pcap", 0},
+    {"zeek-snap-arp.pcapng", 0},
+};
+
+const std::pair<const char*, const char*> FOREIGN_CAPTURES[] = {
+    {"chappell-arp-iphone-startup.pcapng", "IEEE802_11_RADIO (127)"},
+    {"tcpdump-ipoib-big-endian.pcap", "IPOIB (242)"},
+    {"zeek-arp-who-has-radiotap.pcap", "IEEE802_11_RADIO (127)"},
+    {"zeek-arp-who-has-wlanmon.pcap", "IEEE802_11 (105)"},
+    {"zeek-linux-dlt-sll2.pcap", "LINUX_SLL2 (276)"},
+    {"zeek-linuxsll-arp.pcap", "LINUX_SLL (113)"},
+};
+
+class ThirdPartyCaptures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::is_directory(CAPTURES)) {
+            GTEST_SKIP() << "the third-party captures are not at " << CAPTURES;
+        }
+    }
+};
+
+TEST_F(ThirdPartyCaptures, EthernetCapturesReplayWithALinePerStrictArpFrame) {
+    for (const Capture& c : ETHERNET_CAPTURES) {
+        test::TempFolder data;
+        const auto run = test::runWatcher("--data-dir " + data.path().string() + " --read " +
+                                          (CAPTURES / c.file).string());
+        EXPECT_EQ(run.status, 0) << c.file << ": " << run.err;
+        EXPECT_EQ(run.err, "") << c.file;
+        const std::string csv = test::readText(data / ARP_CSV_FILE_NAME);
+        const auto lines = std::count(csv.begin(), csv.end(), '\n');
+        EXPECT_EQ(lines, c.strictArpFrames == 0 ? 0 : c.strictArpFrames + 1) << c.file;
+        const std::string events = test::readText(data / "Events.csv");
+        const auto eventLines = std::count(events.begin(), events.end(), '\n');
+        EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'),
+                  eventLines == 0 ? 0 : eventLines - 1)
+            << c.file;
+    }
+}
+
+TEST_F(ThirdPartyCaptures, OtherLinkTypesAreRefusedByName) {
+    for (const auto& [file, linkType] : FOREIGN_CAPTURES) {
+        test::TempFolder data;
+        const auto run = test::runWatcher("--data-dir " + data.path().string() + " --read " +
+                                          (CAPTURES / file).string());
+        EXPECT_EQ(run.status, 1) << file;
+        EXPECT_NE(run.err.find(std::string(linkType) + " is not Ethernet"), std::string::npos)
+            << file << ": " << run.err;
+    }
+}
+
+} // namespace
+} // namespace qv

@@ -1,0 +1,92 @@
+#include "engine/replay_driver.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/engine_harness.h"
+
+namespace qv {
+namespace {
+
+constexpr MacAddress A{0x00, 0x0C, 0x29, 0x3A, 0x4B, 0x5C};
+constexpr std::uint32_t T0 = 1'796'580'112; // 2026-12-06 18:01:52 UTC
+
+test::Frame42 request(std::uint8_t target) {
+    return test::arpFrame(ARP_REQUEST, A, {10, 0, 0, 9}, ZERO_MAC, {10, 0, 1, target});
+}
+
+class Replay : public ::testing::Test {
+protected:
+    void feed(std::uint32_t seconds, std::uint32_t microseconds, std::uint8_t target = 1) {
+        const auto f = request(target);
+        driver.startAt(seconds, microseconds);
+        driver.onArpFrame({seconds, microseconds, 42, 42, 20}, f.data());
+        frameTimes.push_back(DateTimeText(h.clock.now()));
+    }
+
+    test::EngineHarness h;
+    std::vector<std::string> passTimes;
+    std::vector<std::string> frameTimes;
+    ScanDetector scans{h.settings, h.table,
+                       *h.liveLog, h.announcer,
+                       h.clock,    [this] { passTimes.push_back(DateTimeText(h.clock.now())); }};
+    ReplayDriver driver{h.detector, scans, h.clock};
+};
+
+TEST_F(Replay, PassesRunEverySecondOfCaptureTimeBeforeTheFramesThatFollowThem) {
+    feed(T0, 500'000);
+    feed(T0 + 1, 400'000); // the pass due at t0 + 1 s runs first
+    feed(T0 + 3, 500'000); // then those at t0 + 2 s and t0 + 3 s
+    driver.finish();       // and one more after the last frame
+    EXPECT_EQ(frameTimes, (std::vector<std::string>{"12/06/26 18:01:52", "12/06/26 18:01:53",
+                                                    "12/06/26 18:01:55"}));
+    EXPECT_EQ(passTimes, (std::vector<std::string>{"12/06/26 18:01:53", "12/06/26 18:01:54",
+                                                   "12/06/26 18:01:55", "12/06/26 18:01:56"}));
+    EXPECT_EQ(driver.framesProcessed(), 3u);
+}
+
+TEST_F(Replay, APassDueExactlyAtAFramesTimeRunsBeforeIt) {
+    driver.startAt(T0, 0);
+    feed(T0 + 1, 0);
+    EXPECT_EQ(passTimes.size(), 1u);
+    EXPECT_EQ(h.liveLog->lock().count(), 1); // the pass ran before the frame was logged
+}
+
+TEST_F(Replay, NoFramesMeansNoPass) {
+    driver.finish();
+    EXPECT_TRUE(passTimes.empty());
+}
+
+// Skipping idle passes must not change anything a file or an event shows: compare with a pass
+// run for every second of a capture with a long silence in it.
+TEST_F(Replay, SkippingIdlePassesChangesNothing) {
+    test::EngineHarness every;
+    ScanDetector everyScans(every.settings, every.table, *every.liveLog, every.announcer,
+                            every.clock);
+    const std::vector<std::uint32_t> seconds = {0, 0, 1, 2, 400, 5000, 5000, 5001, 5003};
+    std::int64_t nextPass = T0 + 1;
+    for (std::size_t i = 0; i < seconds.size(); ++i) {
+        for (int k = 0; k < 120; ++k) { // over the threshold in every burst
+            feed(T0 + seconds[i], static_cast<std::uint32_t>(k * 1000),
+                 static_cast<std::uint8_t>(k));
+            const std::uint32_t s = T0 + seconds[i];
+            for (; nextPass <= s; ++nextPass) {
+                every.clock.set(localDateTimeFromUnix(nextPass, 0));
+                everyScans.detectScans();
+            }
+            every.clock.set(localDateTimeFromUnix(s, k * 1000));
+            const auto f = request(static_cast<std::uint8_t>(k));
+            every.detector.processArpFrame(f.data());
+        }
+    }
+    driver.finish();
+    every.clock.set(localDateTimeFromUnix(nextPass, 0));
+    everyScans.detectScans();
+
+    EXPECT_EQ(h.announcer.events, every.announcer.events);
+    EXPECT_EQ(h.table.lock().image(), every.table.lock().image());
+    EXPECT_EQ(h.csv(), every.csv());
+    EXPECT_LT(driver.passesRun(), 1000u); // instead of 5004
+}
+
+} // namespace
+} // namespace qv

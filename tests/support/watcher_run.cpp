@@ -1,0 +1,22 @@
+#include "tests/support/watcher_run.h"
+
+#include <chrono>
+
+#include "tests/support/process.h"
+
+namespace qv::test {
+
+WatcherRun runWatcher(const std::string& arguments) {
+    TempFolder outputs;
+    const std::string out = (outputs / "out").string();
+    const std::string err = (outputs / "err").string();
+    BackgroundProcess process("LC_ALL=C TZ=UTC " QV_BINARY_DIR "/quorvane-watch " + arguments +
+                              " >" + out + " 2>" + err);
+    WatcherRun run;
+    run.status = process.wait(std::chrono::seconds(120)).value_or(-1);
+    run.out = readText(out);
+    run.err = readText(err);
+    return run;
+}
+
+} // namespace qv::test

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "tests/support/temp_folder.h"
+
+namespace qv::test {
+
+struct WatcherRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built quorvane-watch with `arguments` (shell words), in UTC and the C locale.
+WatcherRun runWatcher(const std::string& arguments);
+
+} // namespace qv::test
