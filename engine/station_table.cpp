@@ -24,9 +24,13 @@ std::size_t StationTable::Access::checked(int index) {
 }
 
 int StationTable::Access::findPair(const IPv4Address& ip, const MacAddress& mac) const {
-    for (int i = 0; i < count(); ++i) {
+    const auto byMac = m_table.m_index.withMac(mac);
+    const auto byIp = m_table.m_index.withIp(ip);
+    // Both lists ascend, so the first match in the shorter one is the lowest index.
+    const bool macShorter = byMac.size() <= byIp.size();
+    for (int i : macShorter ? byMac : byIp) {
         const StationRecord& r = m_table.m_slots[static_cast<std::size_t>(i)];
-        if (r.ip == ip && r.mac == mac) {
+        if (macShorter ? r.ip == ip : r.mac == mac) {
             return i;
         }
     }
@@ -35,13 +39,16 @@ int StationTable::Access::findPair(const IPv4Address& ip, const MacAddress& mac)
 
 namespace {
 
-template <typename Matches>
-int findLatest(const std::array<StationRecord, STATION_SLOTS>& slots, int count, Matches matches) {
+// Visits the candidates in index order with a best time that starts at 0, keeping the first
+// record whose time is strictly greater: ties go to the lowest index, and times of 0 or less
+// (or damaged ones) are never found.
+int findLatest(const std::array<StationRecord, STATION_SLOTS>& slots,
+               std::span<const int> candidates) {
     int result = NO_STATION;
     TDateTime best = 0.0;
-    for (int i = 0; i < count; ++i) {
+    for (int i : candidates) {
         const StationRecord& r = slots[static_cast<std::size_t>(i)];
-        if (matches(r) && r.lastUpdate > best) {
+        if (r.lastUpdate > best) {
             best = r.lastUpdate;
             result = i;
         }
@@ -52,18 +59,19 @@ int findLatest(const std::array<StationRecord, STATION_SLOTS>& slots, int count,
 } // namespace
 
 int StationTable::Access::findLatestByMac(const MacAddress& mac) const {
-    return findLatest(m_table.m_slots, count(),
-                      [&](const StationRecord& r) { return r.mac == mac; });
+    return findLatest(m_table.m_slots, m_table.m_index.withMac(mac));
 }
 
 int StationTable::Access::findLatestByIp(const IPv4Address& ip) const {
-    return findLatest(m_table.m_slots, count(), [&](const StationRecord& r) { return r.ip == ip; });
+    return findLatest(m_table.m_slots, m_table.m_index.withIp(ip));
 }
 
 int StationTable::Access::countByMac(const MacAddress& mac) const {
-    const auto begin = m_table.m_slots.begin();
-    return static_cast<int>(std::count_if(begin, begin + count(),
-                                          [&](const StationRecord& r) { return r.mac == mac; }));
+    return static_cast<int>(m_table.m_index.withMac(mac).size());
+}
+
+void StationTable::Access::reindex() {
+    m_table.m_index.rebuild(std::span(m_table.m_slots).first(static_cast<std::size_t>(count())));
 }
 
 // The record seen longest ago (the lowest index among equals), which gives up its slot when the
@@ -85,15 +93,21 @@ int StationTable::Access::touchStation(const IPv4Address& ip, const MacAddress& 
     int i = findPair(ip, mac);
     if (i == NO_STATION) {
         if (count() < STATION_SLOTS) {
-            i = m_table.m_count++;
+            i = count();
         } else {
             i = oldestRecord();
         }
         StationRecord& r = m_table.m_slots[static_cast<std::size_t>(i)];
+        if (i < count()) {
+            m_table.m_index.remove(i, r);
+        } else {
+            ++m_table.m_count;
+        }
         r.ip = ip;
         r.mac = mac;
         r.lastScanning = 0.0;
         r.requestCount = 0;
+        m_table.m_index.add(i, r);
     }
     m_table.m_slots[static_cast<std::size_t>(i)].lastUpdate = now;
     return count();
@@ -105,7 +119,9 @@ int StationTable::Access::deleteStation(int index) {
     }
     auto first = m_table.m_slots.begin() + index;
     std::copy(first + 1, m_table.m_slots.begin() + count(), first);
-    return --m_table.m_count;
+    --m_table.m_count;
+    reindex();
+    return count();
 }
 
 void StationTable::Access::resetRequestCounts() {
@@ -123,8 +139,12 @@ void StationTable::Access::setLastScanning(int index, TDateTime when) {
 }
 
 void StationTable::Access::sortStations(const StationCompare& compare) {
-    std::sort(m_table.m_slots.begin(), m_table.m_slots.begin() + count(),
-              [&](const StationRecord& a, const StationRecord& b) { return compare(a, b) < 0; });
+    // A merge sort stays within the records even when `compare` is not a strict weak order
+    // (times from a damaged file can be NaN); a quicksort could then run off the array.
+    std::stable_sort(
+        m_table.m_slots.begin(), m_table.m_slots.begin() + count(),
+        [&](const StationRecord& a, const StationRecord& b) { return compare(a, b) < 0; });
+    reindex();
 }
 
 std::array<std::uint8_t, STATION_FILE_SIZE> StationTable::Access::image() const {
@@ -148,6 +168,7 @@ void StationTable::Access::loadImagePrefix(std::span<const std::uint8_t> bytes) 
         m_table.m_slots[i] = decodeStationRecord(std::span<const std::uint8_t, STATION_RECORD_SIZE>(
             current.data() + 4 + i * STATION_RECORD_SIZE, STATION_RECORD_SIZE));
     }
+    reindex();
 }
 
 int StationTable::Access::loadStations(const std::string& path) {

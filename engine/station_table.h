@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "engine/station_index.h"
 #include "engine/station_record.h"
 
 namespace qv {
@@ -36,6 +37,7 @@ private:
     std::mutex m_guard;
     int m_count = 0;
     std::array<StationRecord, STATION_SLOTS> m_slots;
+    StationIndex m_index; // of records 0 to count - 1
 };
 
 class StationTable::Access {
@@ -83,6 +85,7 @@ private:
     Access(StationTable& table) : m_table(table), m_lock(table.m_guard) {}
     static std::size_t checked(int index);
     int oldestRecord() const;
+    void reindex();
 
     StationTable& m_table;
     std::unique_lock<std::mutex> m_lock;

@@ -105,5 +105,65 @@ TEST_F(StationTableTest, AFullTableGivesTheOldestRecordsSlotToANewPair) {
     EXPECT_EQ(t.findPair({192, 168, 1, 1}, B), 4000);
 }
 
+// The table's lookups answer exactly as a scan of all records in index order does, through adds,
+// refreshes, deletes, sorts, recycled slots of a full table and loads.
+TEST_F(StationTableTest, LookupsAgreeWithAScanOfTheWholeTable) {
+    auto t = table.lock();
+    auto scanFind = [&](auto matches) {
+        int result = NO_STATION;
+        double best = 0.0;
+        for (int i = 0; i < t.count(); ++i) {
+            if (matches(t.record(i)) && t.record(i).lastUpdate > best) {
+                best = t.record(i).lastUpdate;
+                result = i;
+            }
+        }
+        return result;
+    };
+    auto check = [&](const IPv4Address& ip, const MacAddress& mac) {
+        int pair = NO_STATION;
+        int macs = 0;
+        for (int i = t.count() - 1; i >= 0; --i) {
+            pair = t.record(i).ip == ip && t.record(i).mac == mac ? i : pair;
+            macs += t.record(i).mac == mac;
+        }
+        ASSERT_EQ(t.findPair(ip, mac), pair);
+        ASSERT_EQ(t.countByMac(mac), macs);
+        ASSERT_EQ(t.findLatestByMac(mac),
+                  scanFind([&](const StationRecord& r) { return r.mac == mac; }));
+        ASSERT_EQ(t.findLatestByIp(ip),
+                  scanFind([&](const StationRecord& r) { return r.ip == ip; }));
+    };
+    std::uint32_t seed = 7;
+    auto next = [&](std::uint32_t range) {
+        seed = seed * 1103515245 + 12345;
+        return (seed >> 8) % range;
+    };
+    // Few addresses, so records share MACs and IPs and times tie often.
+    auto ip = [&] { return IPv4Address{10, 0, 0, static_cast<std::uint8_t>(next(40))}; };
+    auto mac = [&] { return MacAddress{2, 0, 0, 0, 0, static_cast<std::uint8_t>(next(30))}; };
+    for (int step = 0; step < 20000; ++step) {
+        const std::uint32_t action = next(100);
+        if (action < 80) {
+            t.touchStation(ip(), mac(), static_cast<double>(next(50)));
+        } else if (action < 95) {
+            t.deleteStation(static_cast<int>(next(static_cast<std::uint32_t>(t.count()) + 1)));
+        } else {
+            t.sortStations([](const StationRecord& a, const StationRecord& b) {
+                return a.mac < b.mac ? -1 : (b.mac < a.mac ? 1 : 0);
+            });
+        }
+        check(ip(), mac());
+    }
+    for (int i = t.count(); i < STATION_SLOTS; ++i) { // fill up, then recycle slots
+        t.touchStation({11, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i), 0},
+                       mac(), 1000.0 + i);
+    }
+    for (int step = 0; step < 2000; ++step) {
+        t.touchStation(ip(), mac(), 20000.0 + step);
+        check(ip(), mac());
+    }
+}
+
 } // namespace
 } // namespace qv

@@ -1,0 +1,87 @@
+// processArpFrame per frame and the scan pass in its worst case, on a data folder in a
+// temporary directory (so the cost of ARP.csv's open, write and close per frame is included).
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/monitor.h"
+#include "bench/bench_support.h"
+
+namespace {
+
+using namespace qv;
+
+class SilentOwner final : public EventListOwner {
+public:
+    void appendEvent(const EventEntry&) override {}
+    void replaceEvents(std::vector<EventEntry>) override {}
+    void journalFailure(const std::string&) override {}
+};
+
+struct Engine {
+    bench::ScratchFolder scratch;
+    ManualClock clock{46000.0};
+    SilentOwner owner;
+    Monitor monitor{DataFolder(scratch.path()), clock, owner, Presenters{}};
+
+    void fill(std::uint32_t stations) {
+        auto t = monitor.stations().lock();
+        for (std::uint32_t n = 0; n < stations; ++n) {
+            t.touchStation(bench::stationIp(n), bench::stationMac(n), 45999.0 + n * 1e-6);
+        }
+    }
+};
+
+// Frames from `active` known stations in turn: the common case of a binding seen before.
+void processFrames(benchmark::State& state, std::uint32_t stations, std::uint32_t active) {
+    Engine engine;
+    engine.fill(stations);
+    std::vector<std::array<std::uint8_t, 42>> frames;
+    for (std::uint32_t n = 0; n < active; ++n) {
+        // Spread over the table, so a linear search walks most of it.
+        const std::uint32_t station = stations == 0 ? n : (n * 7919) % stations;
+        frames.push_back(bench::arpRequest(bench::stationMac(station), bench::stationIp(station),
+                                           {10, 255, 255, 254}));
+    }
+    std::size_t i = 0;
+    for (auto _ : state) {
+        engine.monitor.detector().processArpFrame(frames[i].data());
+        i = (i + 1) % frames.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_ProcessArpFrame_EmptyTable(benchmark::State& state) {
+    processFrames(state, 0, 1);
+}
+void BM_ProcessArpFrame_8192Stations(benchmark::State& state) {
+    processFrames(state, 8192, 8192);
+}
+
+// The pass's worst case: a full log of 8191 counted requests against a full table.
+void BM_DetectScans_WorstCase(benchmark::State& state) {
+    Engine engine;
+    engine.fill(8192);
+    {
+        auto log = engine.monitor.liveLog().lock();
+        for (std::uint32_t n = 0; n < 8191; ++n) {
+            const std::uint32_t station = (n * 7919) % 8192;
+            const auto f = bench::arpRequest(bench::stationMac(station), bench::stationIp(station),
+                                             {10, 255, 255, 254});
+            log.appendArpLog(f.data(), 46000.0);
+        }
+    }
+    for (auto _ : state) {
+        engine.monitor.scans().detectScans();
+    }
+    state.SetItemsProcessed(state.iterations() * 8191);
+}
+
+BENCHMARK(BM_ProcessArpFrame_EmptyTable);
+BENCHMARK(BM_ProcessArpFrame_8192Stations);
+BENCHMARK(BM_DetectScans_WorstCase)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,82 @@
+// Replay of a capture of one million ARP frames from 5000 stations, written by the benchmark
+// itself, through the watcher's replay on a data folder in a temporary directory.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "app/monitor.h"
+#include "app/watch/replay.h"
+#include "bench/bench_support.h"
+#include "common/byte_order.h"
+
+namespace {
+
+using namespace qv;
+
+constexpr std::uint32_t FRAMES = 1'000'000;
+constexpr std::uint32_t STATIONS = 5000;
+
+class SilentOwner final : public EventListOwner {
+public:
+    void appendEvent(const EventEntry&) override { ++events; }
+    void replaceEvents(std::vector<EventEntry>) override {}
+    void journalFailure(const std::string&) override {}
+    std::uint64_t events = 0;
+};
+
+void put32(std::ofstream& out, std::uint32_t v) {
+    std::uint8_t b[4];
+    storeLe32(b, v);
+    out.write(reinterpret_cast<const char*>(b), 4);
+}
+
+// Requests and replies among the stations at 2000 frames a second, 60 bytes on the wire.
+void writeCapture(const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    for (std::uint32_t v : {0xA1B2C3D4u, 2u | (4u << 16), 0u, 0u, 65535u, 1u}) {
+        put32(out, v);
+    }
+    std::uint32_t seed = 1;
+    for (std::uint32_t i = 0; i < FRAMES; ++i) {
+        seed = seed * 1103515245 + 12345;
+        const std::uint32_t n = (seed >> 8) % STATIONS;
+        auto f = bench::arpRequest(bench::stationMac(n), bench::stationIp(n),
+                                   bench::stationIp((n + 1) % STATIONS));
+        f[21] = static_cast<std::uint8_t>(1 + (i & 1));
+        put32(out, 1'796'580'112 + i / 2000);
+        put32(out, (i % 2000) * 500);
+        put32(out, 42);
+        put32(out, 60);
+        out.write(reinterpret_cast<const char*>(f.data()), f.size());
+    }
+}
+
+void BM_Replay_OneMillionFrames(benchmark::State& state) {
+    bench::ScratchFolder scratch;
+    const std::string capture = (scratch.path() / "million.pcap").string();
+    writeCapture(capture);
+    std::uint64_t events = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::ScratchFolder data;
+        SilentOwner owner;
+        ManualClock clock;
+        auto monitor =
+            std::make_unique<Monitor>(DataFolder(data.path()), clock, owner, Presenters{});
+        state.ResumeTiming();
+        if (replayCapture(capture, *monitor, clock, stderr) != 0) {
+            state.SkipWithError("the replay failed");
+        }
+        monitor->saveStations();
+        events = owner.events;
+    }
+    state.SetItemsProcessed(state.iterations() * FRAMES);
+    state.counters["events"] = static_cast<double>(events);
+}
+
+BENCHMARK(BM_Replay_OneMillionFrames)->Unit(benchmark::kSecond)->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();
