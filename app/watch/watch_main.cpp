@@ -6,6 +6,7 @@
 
 #include "app/monitor.h"
 #include "app/watch/event_printer.h"
+#include "app/watch/live.h"
 #include "app/watch/replay.h"
 #include "app/watch/watch_options.h"
 #include "common/file_io.h"
@@ -22,28 +23,28 @@ int usageError(const std::string& error) {
 }
 
 // Loads the stores as the program's start-up does, runs, then saves the station table and gives
-// running send jobs a moment to finish.
+// running send jobs a moment to finish. Replay runs on capture time, live capture on the local
+// clock.
 int watch(const WatchOptions& options) {
     const DataFolder folder = options.dataDir ? DataFolder(*options.dataDir)
                                               : DataFolder::underRoot(DataFolder::SYSTEM_ROOT);
     EventPrinter printer(stdout, stderr);
     ManualClock captureClock;
-    Monitor monitor(folder, captureClock, printer, Presenters{});
-    monitor.loadSettings(programFolder());
+    LocalClock localClock;
+    const Clock& clock = options.readCapture ? static_cast<const Clock&>(captureClock) : localClock;
+    Monitor monitor(folder, clock, printer, Presenters{});
+    const bool settingsRead = monitor.loadSettings(programFolder());
     monitor.loadStations();
 
-    int status = 0;
-    if (options.readCapture) {
-        status = replayCapture(*options.readCapture, monitor, captureClock, stderr);
-    } else {
-        return usageError("live capture is not available yet; use --read");
-    }
+    const int status = options.readCapture
+                           ? replayCapture(*options.readCapture, monitor, captureClock, stderr)
+                           : watchLive(options.interfaces, monitor, settingsRead, stderr);
 
+    monitor.sendJobs().waitForJobs(SEND_JOB_GRACE);
     if (!monitor.saveStations()) {
         std::fprintf(stderr, "quorvane-watch: cannot write %s\n", monitor.stationsPath().c_str());
-        status = 1;
+        return 1;
     }
-    monitor.sendJobs().waitForJobs(SEND_JOB_GRACE);
     return status;
 }
 

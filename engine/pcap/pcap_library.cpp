@@ -53,15 +53,18 @@ int PcapLibrary::bind(std::initializer_list<const char*> sonames) {
         return m_result;
     }
     m_bound = true;
+    m_result = loadPcapApi(sonames, m_api);
+    return m_result;
+}
+
+int loadPcapApi(std::initializer_list<const char*> sonames, PcapApi& api) {
     for (const char* soname : sonames) {
         // Never closed: the entry points are used until the process ends.
         if (void* library = ::dlopen(soname, RTLD_NOW | RTLD_LOCAL)) {
-            m_result = lookUpAll(library, m_api);
-            return m_result;
+            return lookUpAll(library, api);
         }
     }
-    m_result = -1;
-    return m_result;
+    return -1;
 }
 
 bool PcapLibrary::complete() const {

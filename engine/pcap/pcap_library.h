@@ -37,6 +37,11 @@ struct PcapApi {
 inline constexpr std::initializer_list<const char*> PCAP_SONAMES = {"libpcap.so.1",
                                                                     "libpcap.so.0.8"};
 
+// Loads the first soname of the list that loads and looks every entry point up, even when some
+// are missing. -1 when no soname loads; otherwise the number of entry points not found.
+int loadPcapApi(std::initializer_list<const char*> sonames, PcapApi& api);
+inline constexpr int PCAP_ENTRY_POINTS = 21;
+
 // The process's one binding of the packet library.
 class PcapLibrary {
 public:

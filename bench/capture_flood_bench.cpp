@@ -1,0 +1,113 @@
+// Floods a veth pair between two network namespaces (made here, removed at the end) with ARP from
+// a raw socket at the highest rate the sender reaches, bounded in frames and time, while a
+// capture thread on the other end runs the whole engine. Reports frames sent, received,
+// processed and dropped. Needs root.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+#include "app/monitor.h"
+#include "bench/bench_support.h"
+#include "engine/capture.h"
+#include "engine/pcap/pcap_driver.h"
+#include "engine/pcap/pcap_library.h"
+#include "tests/support/netns.h"
+#include "tests/support/raw_sender.h"
+
+namespace {
+
+using namespace qv;
+using namespace std::chrono_literals;
+
+constexpr std::uint64_t MAX_FRAMES = 1'000'000;
+constexpr auto MAX_FLOOD = 10s;
+constexpr std::uint32_t STATIONS = 1000;
+
+class SilentOwner final : public EventListOwner {
+public:
+    void appendEvent(const EventEntry&) override {}
+    void replaceEvents(std::vector<EventEntry>) override {}
+    void journalFailure(const std::string&) override {}
+};
+
+// Waits until the capture has taken everything it is going to take.
+void waitForQuiet(const CaptureRun& run, std::uint64_t sent) {
+    std::uint64_t last = 0;
+    auto lastChange = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - lastChange < 3s) {
+        const std::uint64_t now = run.framesProcessed();
+        if (now >= sent) {
+            return;
+        }
+        if (now != last) {
+            last = now;
+            lastChange = std::chrono::steady_clock::now();
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+}
+
+void BM_CaptureFlood(benchmark::State& state) {
+    if (const auto reason = test::VethPair::unavailableReason()) {
+        state.SkipWithError(reason->c_str());
+        return;
+    }
+    if (bindPacketDriver() != 0) {
+        state.SkipWithError("libpcap is not installed");
+        return;
+    }
+    test::VethPair pair;
+    bench::ScratchFolder data;
+    SilentOwner owner;
+    LocalClock clock;
+    Monitor monitor(DataFolder(data.path()), clock, owner, Presenters{});
+    PcapDriver driver;
+    CaptureControl control(driver, monitor.detector());
+    test::VethPair::runIn(pair.namespaceB(), [&] { // the thread inherits the namespace
+        control.addAdapter(pair.interfaceB());
+        control.startCapture(0);
+    });
+    const auto& run = *control.adapter(0).run;
+    while (run.phase() == CaptureRun::Phase::Opening) {
+        std::this_thread::sleep_for(10ms);
+    }
+    std::vector<std::array<std::uint8_t, 42>> frames;
+    for (std::uint32_t n = 0; n < STATIONS; ++n) {
+        frames.push_back(bench::arpRequest(bench::stationMac(n), bench::stationIp(n),
+                                           bench::stationIp((n + 1) % STATIONS)));
+    }
+    std::uint64_t sent = 0;
+    double floodSeconds = 0;
+    for (auto _ : state) {
+        test::VethPair::runIn(pair.namespaceA(), [&] {
+            test::RawSender sender(pair.interfaceA());
+            const auto start = std::chrono::steady_clock::now();
+            while (sent < MAX_FRAMES && std::chrono::steady_clock::now() - start < MAX_FLOOD) {
+                for (int k = 0; k < 1000 && sent < MAX_FRAMES; ++k) {
+                    sent += sender.send(frames[sent % frames.size()]) ? 1 : 0;
+                }
+            }
+            floodSeconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        });
+        waitForQuiet(run, sent);
+    }
+    control.stopAll();
+    const CaptureCounters counters = run.counters();
+    state.counters["sent"] = static_cast<double>(sent);
+    state.counters["sent_per_s"] = static_cast<double>(sent) / floodSeconds;
+    state.counters["received"] = static_cast<double>(counters.received);
+    state.counters["processed"] = static_cast<double>(run.framesProcessed());
+    state.counters["dropped"] = static_cast<double>(counters.dropped);
+    state.counters["reads"] = static_cast<double>(run.reads());
+    state.counters["pauses"] = static_cast<double>(run.pauses());
+    state.counters["flood_s"] = floodSeconds;
+}
+
+BENCHMARK(BM_CaptureFlood)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();

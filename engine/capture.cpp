@@ -1,0 +1,186 @@
+#include "engine/capture.h"
+
+#include <vector>
+
+#include "engine/arp_detector.h"
+
+namespace qv {
+namespace {
+
+constexpr auto PAUSE_AFTER_PARTIAL_READ = std::chrono::milliseconds(100);
+
+class DetectorSink final : public CapturedFrameSink {
+public:
+    DetectorSink(ArpDetector& detector, std::atomic<std::uint64_t>& frames)
+        : m_detector(detector), m_frames(frames) {}
+    void onArpFrame(const CaptureHeader&, const std::uint8_t* frame) noexcept override {
+        m_detector.processArpFrame(frame);
+        m_frames.fetch_add(1, std::memory_order_relaxed);
+    }
+
+private:
+    ArpDetector& m_detector;
+    std::atomic<std::uint64_t>& m_frames;
+};
+
+} // namespace
+
+void CaptureRun::requestStop() {
+    std::lock_guard lock(m_guard);
+    m_stop = true;
+    if (m_source != nullptr) {
+        m_source->wake();
+    }
+}
+
+std::string CaptureRun::error() const {
+    std::lock_guard lock(m_guard);
+    return m_error;
+}
+
+CaptureCounters CaptureRun::counters() const {
+    std::lock_guard lock(m_guard);
+    return m_lastCounters;
+}
+
+void captureThreadMain(std::shared_ptr<CaptureRun> run) {
+    std::string error;
+    std::unique_ptr<CaptureSource> source = run->m_driver->openAdapter(run->m_adapterName, error);
+    if (!source) {
+        std::lock_guard lock(run->m_guard);
+        run->m_error = error;
+        run->m_phase = CaptureRun::Phase::Failed;
+        return;
+    }
+    {
+        std::lock_guard lock(run->m_guard);
+        run->m_source = source.get();
+    }
+    run->m_phase = CaptureRun::Phase::Capturing;
+    std::vector<std::uint8_t> buffer(CAPTURE_BUFFER_SIZE);
+    DetectorSink sink(*run->m_detector, run->m_frames);
+    while (!run->stopRequested()) {
+        const ReadResult read = source->read(buffer);
+        ++run->m_reads;
+        walkCaptureBuffer(std::span(buffer).first(std::min(read.bytes, buffer.size())), sink);
+        {
+            std::lock_guard lock(run->m_guard);
+            run->m_lastCounters = source->counters();
+        }
+        // A busy network fills the buffer: read again at once rather than drop frames.
+        if (!read.full && !run->stopRequested()) {
+            ++run->m_pauses;
+            source->pause(PAUSE_AFTER_PARTIAL_READ);
+        }
+    }
+    {
+        std::lock_guard lock(run->m_guard);
+        run->m_source = nullptr;
+    }
+    source.reset();
+    run->m_phase = CaptureRun::Phase::Ended;
+}
+
+std::string adapterDisplayText(const TCapturePacket& adapter) {
+    if (adapter.adapterAddress.empty()) {
+        return adapter.adapterDescription;
+    }
+    return adapter.adapterDescription + " (" + adapter.adapterAddress + ")";
+}
+
+CaptureControl::CaptureControl(PacketDriver& driver, ArpDetector& detector)
+    : m_driver(driver), m_detector(detector) {}
+
+CaptureControl::~CaptureControl() {
+    stopAll();
+}
+
+int CaptureControl::enumerateAdapters() {
+    m_count = 0;
+    for (const AdapterInfo& info : m_driver.listAdapters()) {
+        if (m_count == MAX_CAPTURE_ADAPTERS) {
+            break; // the table holds sixteen; further adapters are not captured
+        }
+        TCapturePacket& a = m_table[static_cast<std::size_t>(m_count++)];
+        a.adapterName = info.name;
+        a.adapterDescription = info.description;
+        a.adapterAddress = info.address;
+    }
+    return m_count;
+}
+
+bool CaptureControl::addAdapter(const std::string& name) {
+    if (m_count == MAX_CAPTURE_ADAPTERS) {
+        return false;
+    }
+    TCapturePacket& a = m_table[static_cast<std::size_t>(m_count++)];
+    a.adapterName = name;
+    a.adapterDescription = name;
+    a.adapterAddress.clear();
+    return true;
+}
+
+void CaptureControl::joinIfEnded(TCapturePacket& a, bool wait) {
+    if (a.threadHandle.joinable() && (wait || a.run->phase() == CaptureRun::Phase::Ended ||
+                                      a.run->phase() == CaptureRun::Phase::Failed)) {
+        a.threadHandle.join();
+    }
+}
+
+void CaptureControl::startCapture(int index) {
+    TCapturePacket& a = adapter(index);
+    if (a.threadState == CaptureNone) {
+        // The thread of an earlier stop has been told to stop and ends within a second; one
+        // object never has two threads.
+        joinIfEnded(a, true);
+        a.run = std::make_shared<CaptureRun>();
+        a.run->m_adapterName = a.adapterName;
+        a.run->m_driver = &m_driver;
+        a.run->m_detector = &m_detector;
+        a.threadHandle = std::thread(captureThreadMain, a.run);
+    }
+    // A Suspended thread would be resumed here; nothing in the program suspends one.
+    a.threadState = CaptureRunning;
+    a.stopRequested = 0;
+}
+
+void CaptureControl::stopCapture(int index) {
+    TCapturePacket& a = adapter(index);
+    a.stopRequested = 1;
+    if (a.threadState == CaptureRunning || a.threadState == CaptureSuspended) {
+        a.run->requestStop();
+    }
+    a.threadState = CaptureNone;
+}
+
+void CaptureControl::stopAll() {
+    for (int i = 0; i < m_count; ++i) {
+        stopCapture(i);
+    }
+    for (auto& a : m_table) {
+        joinIfEnded(a, true);
+    }
+}
+
+void CaptureControl::startSelected(SharedSettings& settings, bool settingsRead) {
+    if (!settingsRead) {
+        settings.update([&](Settings& s) {
+            for (int i = 0; i < m_count && adapterCount(s) < MAX_ADAPTERS; ++i) {
+                setFieldText(s.AdapterNames[static_cast<std::size_t>(adapterCount(s))],
+                             m_table[static_cast<std::size_t>(i)].adapterName);
+                s.AdapterCount = adapterCount(s) + 1;
+            }
+        });
+    }
+    const Settings s = settings.snapshot();
+    for (int i = 0; i < m_count; ++i) {
+        for (int k = 0; k < adapterCount(s); ++k) {
+            if (fieldText(s.AdapterNames[static_cast<std::size_t>(k)]) == adapter(i).adapterName) {
+                startCapture(i);
+                break;
+            }
+        }
+    }
+}
+
+} // namespace qv

@@ -1,0 +1,126 @@
+#include <csignal>
+
+#include <gtest/gtest.h>
+
+#include "app/settings_file.h"
+#include "engine/arp_frame.h"
+#include "engine/station_table.h"
+#include "tests/support/arp_frames.h"
+#include "tests/support/netns.h"
+#include "tests/support/process.h"
+#include "tests/support/raw_sender.h"
+#include "tests/support/temp_folder.h"
+
+namespace qv {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr MacAddress A{0x02, 0x00, 0x00, 0x00, 0x00, 0x0A};
+constexpr MacAddress B{0x02, 0x00, 0x00, 0x00, 0x00, 0x0B};
+// Addresses nobody in the namespaces owns, so no kernel answers for them.
+constexpr IPv4Address HOST_A{10, 77, 0, 10};
+constexpr IPv4Address HOST_B{10, 77, 0, 11};
+
+// The part of a line after its date-time field, which follows the local clock.
+std::vector<std::string> withoutTimes(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        const std::string line = text.substr(start, end - start);
+        lines.push_back(line.substr(line.find(';') + 1));
+        start = end + 1;
+    }
+    return lines;
+}
+
+TEST(WatchLive, TheWatcherJournalsFramesCapturedOnAVethPair) {
+    if (const auto reason = test::VethPair::unavailableReason()) {
+        GTEST_SKIP() << *reason;
+    }
+    test::VethPair pair;
+    test::TempFolder data;
+    const std::string out = (data / "out.txt").string();
+    const std::string err = (data / "err.txt").string();
+    test::BackgroundProcess watcher("exec env LC_ALL=C TZ=UTC ip netns exec " + pair.namespaceB() +
+                                    " " + QV_BINARY_DIR "/quorvane-watch --data-dir " +
+                                    (data / "Quorvane").string() + " --interface " +
+                                    pair.interfaceB() + " >" + out + " 2>" + err);
+    ASSERT_TRUE(test::waitForFileText(err, "capturing on " + pair.interfaceB(), 30s))
+        << test::readText(err);
+
+    test::VethPair::runIn(pair.namespaceA(), [&] {
+        test::RawSender sender(pair.interfaceA());
+        EXPECT_TRUE(sender.send(test::arpFrame(ARP_REQUEST, A, HOST_A, ZERO_MAC, HOST_B)));
+        EXPECT_TRUE(sender.send(test::arpFrame(ARP_REPLY, B, HOST_B, A, HOST_A)));
+        EXPECT_TRUE(sender.send(test::arpFrame(ARP_REQUEST, A, HOST_B, ZERO_MAC, HOST_A, &A)));
+    });
+    const std::string csv = (data / "Quorvane" / "ARP.csv").string();
+    ASSERT_TRUE(test::waitForFileText(csv, "10.77.0.11;02-00-00-00-00-0A;10.77.0.10", 30s))
+        << test::readText(csv);
+    watcher.signal(SIGTERM);
+    ASSERT_EQ(watcher.wait(30s), 0) << test::readText(err);
+
+    EXPECT_EQ(
+        withoutTimes(test::readText(out)),
+        (std::vector<std::string>{"New station;10.77.0.10, hwaddr: 02-00-00-00-00-0A",
+                                  "New station;10.77.0.11, hwaddr: 02-00-00-00-00-0B",
+                                  "Flip flop;02-00-00-00-00-0A takes other's IP: 10.77.0.11"}));
+    EXPECT_EQ(withoutTimes(test::readText(csv)),
+              (std::vector<std::string>{
+                  "Type;Sender IP;Sender MAC;Target IP;Target MAC\r",
+                  "request;10.77.0.10;02-00-00-00-00-0A;10.77.0.11;00-00-00-00-00-00\r",
+                  "response;10.77.0.11;02-00-00-00-00-0B;10.77.0.10;02-00-00-00-00-0A\r",
+                  "request;10.77.0.11;02-00-00-00-00-0A;10.77.0.10;00-00-00-00-00-00\r"}));
+    EXPECT_NE(test::readText(err).find(pair.interfaceB() + ": 3 frames received, 0 dropped"),
+              std::string::npos)
+        << test::readText(err);
+
+    StationTable table;
+    auto t = table.lock();
+    EXPECT_EQ(t.loadStations((data / "Quorvane" / STATION_FILE_NAME).string()), 3);
+}
+
+// Without --interface the watcher starts as the program does: every Ethernet adapter on a first
+// run (the namespace's loopback is not one), the settings' selection afterwards.
+TEST(WatchLive, WithoutInterfacesTheSettingsChooseTheAdapters) {
+    if (const auto reason = test::VethPair::unavailableReason()) {
+        GTEST_SKIP() << *reason;
+    }
+    test::VethPair pair;
+    test::TempFolder data;
+    const std::string err = (data / "err.txt").string();
+    const std::string command = "exec ip netns exec " + pair.namespaceB() +
+                                " " QV_BINARY_DIR "/quorvane-watch --data-dir " +
+                                data.path().string() + " 2>" + err;
+    {
+        test::BackgroundProcess watcher(command);
+        ASSERT_TRUE(test::waitForFileText(err, "capturing on " + pair.interfaceB(), 30s))
+            << test::readText(err);
+        watcher.signal(SIGINT);
+        ASSERT_EQ(watcher.wait(30s), 0) << test::readText(err);
+        EXPECT_EQ(test::readText(err).find("capturing on lo"), std::string::npos);
+    }
+    Settings s = zeroSettings();
+    SetDefaultSettings(s, "/x/");
+    ASSERT_TRUE(SaveSettings(s, DataFolder(data.path()))); // no adapter selected
+    test::BackgroundProcess watcher(command);
+    ASSERT_EQ(watcher.wait(30s), 1);
+    EXPECT_NE(test::readText(err).find("no Ethernet adapter to capture on"), std::string::npos);
+}
+
+TEST(WatchLive, AnAdapterThatCannotBeOpenedIsReported) {
+    test::TempFolder data;
+    test::BackgroundProcess watcher("LC_ALL=C " QV_BINARY_DIR "/quorvane-watch --data-dir " +
+                                    data.path().string() + " --interface quorvane-none0 2>" +
+                                    (data / "err").string());
+    ASSERT_EQ(watcher.wait(30s), 1);
+    const std::string err = test::readText(data / "err");
+    EXPECT_NE(err.find("cannot capture on quorvane-none0"), std::string::npos) << err;
+    EXPECT_NE(err.find("no Ethernet adapter to capture on"), std::string::npos) << err;
+}
+
+} // namespace
+} // namespace qv
