@@ -4,21 +4,12 @@
 #include "iptools/mailslot_client.h"
 
 namespace qv {
-namespace {
-
-Settings defaultRecord() {
-    Settings record = zeroSettings();
-    SetDefaultSettings(record, "");
-    return record;
-}
-
-} // namespace
-
 Monitor::Monitor(const DataFolder& folder, const Clock& clock, EventListOwner& owner,
                  Presenters presenters, std::function<void()> refreshArpTable)
-    : m_folder(folder), m_settings(defaultRecord()), m_stations(std::make_unique<StationTable>()),
-      m_liveLog(std::make_unique<ArpLogRing>()), m_csv(m_folder, m_settings),
-      m_journal(m_folder, clock, owner), m_sendJobs(SendMessengerMessage),
+    : m_folder(folder), m_settings(defaultSettings("")),
+      m_stations(std::make_unique<StationTable>()), m_liveLog(std::make_unique<ArpLogRing>()),
+      m_csv(m_folder, m_settings), m_journal(m_folder, clock, owner),
+      m_sendJobs(SendMessengerMessage),
       m_notifier(m_settings, m_journal, presenters.balloon, presenters.sound, &m_sendJobs),
       m_detector(m_settings, *m_stations, *m_liveLog, m_csv, m_notifier, clock),
       m_scans(m_settings, *m_stations, *m_liveLog, m_notifier, clock, std::move(refreshArpTable)) {}

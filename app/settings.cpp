@@ -77,6 +77,12 @@ Settings zeroSettings() {
     return record;
 }
 
+Settings defaultSettings(const std::string& programFolder) {
+    Settings record = zeroSettings();
+    SetDefaultSettings(record, programFolder);
+    return record;
+}
+
 void SetDefaultSettings(Settings& r, const std::string& programFolder) {
     for (auto& name : r.AdapterNames) {
         name[0] = '\0';

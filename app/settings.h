@@ -50,6 +50,9 @@ struct Settings {
 // A new record holds zero bytes everywhere; SetDefaultSettings then fills in the defaults.
 Settings zeroSettings();
 
+// A new record: zero bytes with the defaults filled in.
+Settings defaultSettings(const std::string& programFolder);
+
 // Fills the fields that have defaults; reserved bytes and the tails of text fields stay as they
 // were. `programFolder` (with its trailing "/") is where the default sound file lives.
 void SetDefaultSettings(Settings& record, const std::string& programFolder);

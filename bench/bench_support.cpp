@@ -1,24 +1,8 @@
 #include "bench/bench_support.h"
 
 #include <algorithm>
-#include <stdexcept>
-#include <stdlib.h>
 
 namespace qv::bench {
-
-ScratchFolder::ScratchFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "quorvane-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
-    }
-    m_path = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
 
 IPv4Address stationIp(std::uint32_t n) {
     return {10, static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),

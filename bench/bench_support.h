@@ -2,23 +2,11 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 #include "common/addresses.h"
 
 namespace qv::bench {
-
-// A temporary folder removed at the end of the benchmark.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 // Station n of a network of many: 10.x.y.z with a locally administered MAC.
 IPv4Address stationIp(std::uint32_t n);

@@ -15,6 +15,7 @@
 #include "engine/pcap/pcap_library.h"
 #include "tests/support/netns.h"
 #include "tests/support/raw_sender.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ void BM_CaptureFlood(benchmark::State& state) {
         return;
     }
     test::VethPair pair;
-    bench::ScratchFolder data;
+    test::TempFolder data;
     SilentOwner owner;
     LocalClock clock;
     Monitor monitor(DataFolder(data.path()), clock, owner, Presenters{});

@@ -7,6 +7,7 @@
 
 #include "app/monitor.h"
 #include "bench/bench_support.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ public:
 };
 
 struct Engine {
-    bench::ScratchFolder scratch;
+    test::TempFolder scratch;
     ManualClock clock{46000.0};
     SilentOwner owner;
     Monitor monitor{DataFolder(scratch.path()), clock, owner, Presenters{}};

@@ -9,6 +9,7 @@
 #include "app/watch/replay.h"
 #include "bench/bench_support.h"
 #include "common/byte_order.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -53,13 +54,13 @@ void writeCapture(const std::string& path) {
 }
 
 void BM_Replay_OneMillionFrames(benchmark::State& state) {
-    bench::ScratchFolder scratch;
+    test::TempFolder scratch;
     const std::string capture = (scratch.path() / "million.pcap").string();
     writeCapture(capture);
     std::uint64_t events = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        bench::ScratchFolder data;
+        test::TempFolder data;
         SilentOwner owner;
         ManualClock clock;
         auto monitor =

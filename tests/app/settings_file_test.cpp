@@ -47,8 +47,7 @@ TEST_F(SettingsFile, MissingFileGivesDefaults) {
 }
 
 TEST_F(SettingsFile, SavedBytesLoadBackAndSaveAgainUnchanged) {
-    Settings s = zeroSettings();
-    SetDefaultSettings(s, "/x/");
+    Settings s = defaultSettings("/x/");
     s.Reserved1 = {1, 2, 3};
     s.Reserved2 = {4, 5, 6};
     s.ComputerList.fill('q'); // bytes after the terminator are kept too
@@ -67,8 +66,7 @@ TEST_F(SettingsFile, SavedBytesLoadBackAndSaveAgainUnchanged) {
 }
 
 TEST_F(SettingsFile, AShortFileIsIgnoredAndALongOneReadFromItsStart) {
-    Settings s = zeroSettings();
-    SetDefaultSettings(s, "/x/");
+    Settings s = defaultSettings("/x/");
     s.ScanRequests = 777;
     ASSERT_TRUE(SaveSettings(s, folder));
     auto bytes = test::readBytes(file());
@@ -87,8 +85,7 @@ TEST_F(SettingsFile, AShortFileIsIgnoredAndALongOneReadFromItsStart) {
 
 TEST_F(SettingsFile, ASaveThatCannotReplaceTheFileReportsItAndLeavesNoTemporary) {
     std::filesystem::create_directories(file()); // a folder where the file should be
-    Settings s = zeroSettings();
-    SetDefaultSettings(s, "/x/");
+    Settings s = defaultSettings("/x/");
     EXPECT_FALSE(SaveSettings(s, folder));
     EXPECT_TRUE(std::filesystem::is_directory(file()));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.folder()),

@@ -7,14 +7,10 @@
 namespace qv {
 namespace {
 
-Settings defaults() {
-    Settings record = zeroSettings();
-    SetDefaultSettings(record, "/opt/quorvane/");
-    return record;
-}
+const std::string DEFAULT_FOLDER = "/opt/quorvane/";
 
 TEST(Settings, DefaultsAreThoseOfAFirstRun) {
-    const Settings s = defaults();
+    const Settings s = defaultSettings(DEFAULT_FOLDER);
     EXPECT_EQ(s.AdapterCount, 0);
     for (auto flag : {s.DetectNetworkScanning, s.DetectChangedEthernetAddress,
                       s.DetectReusedOldEthernetAddress, s.DetectFlipFlop, s.DetectNewActivity,
@@ -45,7 +41,7 @@ TEST(Settings, DefaultsLeaveReservedBytesAndTextTailsAlone) {
 
 // Every field lands at its offset in the image, little-endian.
 TEST(Settings, EncodesEachFieldAtItsOffset) {
-    Settings s = defaults();
+    Settings s = defaultSettings(DEFAULT_FOLDER);
     setFieldText(s.AdapterNames[1], "eth1");
     s.AdapterCount = 0x01020304;
     s.DetectEthernetMismatch = 0;
@@ -101,7 +97,7 @@ TEST(Settings, ATextWithoutTerminatorIsCutTo259Bytes) {
 }
 
 TEST(Settings, StoredTextsAreCutAtACharacterBoundary) {
-    Settings s = defaults();
+    Settings s = defaultSettings(DEFAULT_FOLDER);
     std::string long_text(258, 'a');
     long_text += "\xC3\xA9"; // é would end at byte 260
     setFieldText(s.SoundFile, long_text);
@@ -111,7 +107,7 @@ TEST(Settings, StoredTextsAreCutAtACharacterBoundary) {
 }
 
 TEST(Settings, CountsFromAFileAreClampedWhereverTheyAreUsed) {
-    Settings s = defaults();
+    Settings s = defaultSettings(DEFAULT_FOLDER);
     const std::pair<std::int32_t, int> adapters[] = {
         {-5, 0}, {0, 0}, {16, 16}, {17, 16}, {INT32_MAX, 16}};
     for (auto [stored, used] : adapters) {

@@ -8,14 +8,10 @@
 namespace qv {
 namespace {
 
-Settings defaults() {
-    Settings record = zeroSettings();
-    SetDefaultSettings(record, "/x/");
-    return record;
-}
+const std::string DEFAULT_FOLDER = "/opt/quorvane/";
 
 TEST(SharedSettings, ReadersSeeTheOldTextOrTheNewNeverAMixture) {
-    SharedSettings settings(defaults());
+    SharedSettings settings(defaultSettings(DEFAULT_FOLDER));
     const std::string a(259, 'a');
     const std::string b = "PC1;PC2";
     settings.setText(&Settings::ComputerList, a);
@@ -44,7 +40,7 @@ TEST(SharedSettings, ReadersSeeTheOldTextOrTheNewNeverAMixture) {
 }
 
 TEST(SharedSettings, UpdateAndAssignReplaceTheRecordSeenByReaders) {
-    SharedSettings settings(defaults());
+    SharedSettings settings(defaultSettings(DEFAULT_FOLDER));
     settings.update([](Settings& s) {
         s.DetectFlipFlop = 0;
         s.ScanInterval = 5;
@@ -53,9 +49,9 @@ TEST(SharedSettings, UpdateAndAssignReplaceTheRecordSeenByReaders) {
     EXPECT_FALSE(settings.flag(&Settings::DetectFlipFlop));
     EXPECT_EQ(settings.number(&Settings::ScanInterval), 5);
     EXPECT_EQ(settings.text(&Settings::SoundFile), "/tmp/a.wav");
-    settings.assign(defaults());
+    settings.assign(defaultSettings(DEFAULT_FOLDER));
     EXPECT_TRUE(settings.flag(&Settings::DetectFlipFlop));
-    EXPECT_EQ(encodeSettings(settings.snapshot()), encodeSettings(defaults()));
+    EXPECT_EQ(encodeSettings(settings.snapshot()), encodeSettings(defaultSettings(DEFAULT_FOLDER)));
     // Any non-zero byte reads as on.
     settings.update([](Settings& s) { s.NotifySound = 7; });
     EXPECT_TRUE(settings.flag(&Settings::NotifySound));

@@ -103,12 +103,32 @@ TEST(WatchLive, WithoutInterfacesTheSettingsChooseTheAdapters) {
         ASSERT_EQ(watcher.wait(30s), 0) << test::readText(err);
         EXPECT_EQ(test::readText(err).find("capturing on lo"), std::string::npos);
     }
-    Settings s = zeroSettings();
-    SetDefaultSettings(s, "/x/");
+    Settings s = defaultSettings("/x/");
     ASSERT_TRUE(SaveSettings(s, DataFolder(data.path()))); // no adapter selected
     test::BackgroundProcess watcher(command);
     ASSERT_EQ(watcher.wait(30s), 1);
     EXPECT_NE(test::readText(err).find("no Ethernet adapter to capture on"), std::string::npos);
+}
+
+// Hides libpcap from the watcher by mounting an empty file over it in a mount namespace of the
+// watcher's own, so that loading it fails as on a machine without it.
+TEST(WatchLive, WithoutLibpcapTheStartUpMessageIsGiven) {
+    if (::geteuid() != 0 || test::shell("command -v unshare >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "hiding libpcap needs root and unshare (CI runs as root)";
+    }
+    test::TempFolder data;
+    const std::string err = (data / "err").string();
+    const std::string hide =
+        "for f in /usr/lib/*/libpcap.so.* /lib/*/libpcap.so.*; do [ -f \"$f\" ] && "
+        "mount --bind /dev/null \"$f\"; done; ";
+    test::BackgroundProcess watcher("exec unshare -m sh -c '" + hide +
+                                    "exec " QV_BINARY_DIR "/quorvane-watch --data-dir " +
+                                    data.path().string() + "' 2>" + err);
+    ASSERT_EQ(watcher.wait(30s), 1) << test::readText(err);
+    EXPECT_NE(test::readText(err).find("WinPCAP not installed, or installed older version. Do you "
+                                       "want to download WinPCAP?"),
+              std::string::npos)
+        << test::readText(err);
 }
 
 TEST(WatchLive, AnAdapterThatCannotBeOpenedIsReported) {

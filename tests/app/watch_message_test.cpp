@@ -33,8 +33,7 @@ TEST(WatchMessages, EventsAreSentToTheComputersOfTheSettings) {
     ::setsockopt(receiver, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
 
     test::TempFolder data;
-    Settings s = zeroSettings();
-    SetDefaultSettings(s, "/x/");
+    Settings s = defaultSettings("/x/");
     s.NotifySendMessage = 1;
     setFieldText(s.ComputerList, "127.0.0.1;;ignored");
     ASSERT_TRUE(SaveSettings(s, DataFolder(data.path())));

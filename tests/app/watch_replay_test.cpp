@@ -118,8 +118,7 @@ TEST_F(WatchReplay, ScanEventsFollowTheCapturesClock) {
 
 TEST_F(WatchReplay, TheStoresOfAnEarlierRunAndItsSettingsAreUsed) {
     replay(capture(bindingsCapture()));
-    Settings s = zeroSettings();
-    SetDefaultSettings(s, "/x/");
+    Settings s = defaultSettings("/x/");
     s.DetectFlipFlop = 0;
     ASSERT_TRUE(SaveSettings(s, DataFolder(data)));
     const auto settingsBytes = test::readBytes(data / SETTINGS_FILE_NAME);

@@ -15,8 +15,7 @@ const std::string LINE = "12/06/26 18:01:52;request;192.168.0.7;00-1B-21-3A-4F-1
                          "00-00-00-00-00-00\r\n";
 
 Settings defaults() {
-    Settings s = zeroSettings();
-    SetDefaultSettings(s, "/x/");
+    Settings s = defaultSettings("/x/");
     return s;
 }
 

@@ -78,7 +78,7 @@ const Case CLASSIFICATION[] = {
 };
 
 Settings allFlags(bool on) {
-    Settings s = test::defaultSettings();
+    Settings s = defaultSettings("/x/");
     for (int k = 0; k <= static_cast<int>(EventKind::NetworkScanning); ++k) {
         s.*eventKindFlag(static_cast<EventKind>(k)) = on;
     }

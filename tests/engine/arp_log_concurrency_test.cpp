@@ -18,8 +18,7 @@ constexpr int THREADS = 4;
 constexpr int LINES = 300;
 
 Settings withLimit(std::int32_t megabytes) {
-    Settings s = zeroSettings();
-    SetDefaultSettings(s, "/x/");
+    Settings s = defaultSettings("/x/");
     s.ARPLogSizeMB = megabytes;
     return s;
 }

@@ -50,8 +50,7 @@ protected:
         test::writeText(root / "event.wav", "RIFF");
     }
     Settings settingsWith(bool balloon, bool sound, bool send, const std::string& soundFile) {
-        Settings s = zeroSettings();
-        SetDefaultSettings(s, (root.path() / "").string());
+        Settings s = defaultSettings((root.path() / "").string());
         s.NotifyBalloon = balloon;
         s.NotifySound = sound;
         s.NotifySendMessage = send;

@@ -2,12 +2,6 @@
 
 namespace qv::test {
 
-Settings defaultSettings() {
-    Settings s = zeroSettings();
-    SetDefaultSettings(s, "/x/");
-    return s;
-}
-
 EngineHarness::EngineHarness(const Settings& initial)
     : folder(root / "Quorvane"), settings(initial), csvWriter(folder, settings),
       clock(encodeDateTime({2026, 12, 6, 18, 1, 52, 0})),

@@ -26,11 +26,9 @@ private:
     std::mutex m_guard;
 };
 
-Settings defaultSettings();
-
 // The engine's stores and detectors on a temporary data folder with a clock the test sets.
 struct EngineHarness {
-    explicit EngineHarness(const Settings& initial = defaultSettings());
+    explicit EngineHarness(const Settings& initial = qv::defaultSettings("/x/"));
 
     void frame(const Frame42& f) { detector.processArpFrame(f.data()); }
     // Adds a binding to the table directly, seen `secondsAgo` before the clock's time.
