@@ -147,8 +147,8 @@ void StationTable::Access::sortStations(const StationCompare& compare) {
     reindex();
 }
 
-std::array<std::uint8_t, STATION_FILE_SIZE> StationTable::Access::image() const {
-    std::array<std::uint8_t, STATION_FILE_SIZE> bytes{};
+std::vector<std::uint8_t> StationTable::Access::image() const {
+    std::vector<std::uint8_t> bytes(STATION_FILE_SIZE);
     storeLeI32(bytes.data(), count());
     for (std::size_t i = 0; i < STATION_SLOTS; ++i) {
         encodeStationRecord(m_table.m_slots[i],

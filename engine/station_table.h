@@ -4,6 +4,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "engine/station_index.h"
 #include "engine/station_record.h"
@@ -76,8 +77,8 @@ public:
     // written.
     bool saveStations(const std::string& path) const;
 
-    // The 327,684-byte image of ipmac.dat.
-    std::array<std::uint8_t, STATION_FILE_SIZE> image() const;
+    // The 327,684-byte image of ipmac.dat (on the heap: too large for a thread's stack).
+    std::vector<std::uint8_t> image() const;
     void loadImagePrefix(std::span<const std::uint8_t> bytes);
 
 private:
