@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,20 @@
 namespace qv {
 namespace {
 
-const std::filesystem::path CAPTURES =
+// The permissively licensed captures are kept in tests/data; the rest are read from the team's
+// shared folder beside the checkout when it is there.
+const std::filesystem::path KEPT = std::filesystem::path(QV_SOURCE_DIR) / "tests/data/captures";
+const std::filesystem::path SHARED =
     std::filesystem::path(QV_SOURCE_DIR) / ".." / "shared" / "captures";
+
+std::optional<std::filesystem::path> findCapture(const char* file) {
+    for (const auto& folder : {KEPT, SHARED}) {
+        if (std::filesystem::exists(folder / file)) {
+            return folder / file;
+        }
+    }
+    return std::nullopt;
+}
 
 struct Capture {
     const char* file;
@@ -64,20 +77,17 @@ const std::pair<const char*, const char*> FOREIGN_CAPTURES[] = {
     {"zeek-linuxsll-arp.pcap", "LINUX_SLL (113)"},
 };
 
-class ThirdPartyCaptures : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!std::filesystem::is_directory(CAPTURES)) {
-            GTEST_SKIP() << "the third-party captures are not at " << CAPTURES;
-        }
-    }
-};
-
-TEST_F(ThirdPartyCaptures, EthernetCapturesReplayWithALinePerStrictArpFrame) {
+TEST(ThirdPartyCaptures, EthernetCapturesReplayWithALinePerStrictArpFrame) {
+    int replayed = 0;
     for (const Capture& c : ETHERNET_CAPTURES) {
+        const auto path = findCapture(c.file);
+        if (!path) {
+            continue; // not licensed for the repository and no shared folder here
+        }
+        ++replayed;
         test::TempFolder data;
-        const auto run = test::runWatcher("--data-dir " + data.path().string() + " --read " +
-                                          (CAPTURES / c.file).string());
+        const auto run =
+            test::runWatcher("--data-dir " + data.path().string() + " --read " + path->string());
         EXPECT_EQ(run.status, 0) << c.file << ": " << run.err;
         EXPECT_EQ(run.err, "") << c.file;
         const std::string csv = test::readText(data / ARP_CSV_FILE_NAME);
@@ -89,13 +99,18 @@ TEST_F(ThirdPartyCaptures, EthernetCapturesReplayWithALinePerStrictArpFrame) {
                   eventLines == 0 ? 0 : eventLines - 1)
             << c.file;
     }
+    EXPECT_GE(replayed, 20) << "the kept captures are missing from " << KEPT;
 }
 
-TEST_F(ThirdPartyCaptures, OtherLinkTypesAreRefusedByName) {
+TEST(ThirdPartyCaptures, OtherLinkTypesAreRefusedByName) {
     for (const auto& [file, linkType] : FOREIGN_CAPTURES) {
+        const auto path = findCapture(file);
+        if (!path) {
+            continue;
+        }
         test::TempFolder data;
-        const auto run = test::runWatcher("--data-dir " + data.path().string() + " --read " +
-                                          (CAPTURES / file).string());
+        const auto run =
+            test::runWatcher("--data-dir " + data.path().string() + " --read " + path->string());
         EXPECT_EQ(run.status, 1) << file;
         EXPECT_NE(run.err.find(std::string(linkType) + " is not Ethernet"), std::string::npos)
             << file << ": " << run.err;
