@@ -48,6 +48,25 @@ TEST_F(Capture, FramesOfEveryReadReachTheDetector) {
     EXPECT_EQ(driver.open("eth0"), 0); // the adapter was released
 }
 
+// Damaged buffers from the driver end their own walk and nothing else: the thread goes on with
+// the next read.
+TEST_F(Capture, AHostileReadEndsOnlyItsOwnWalk) {
+    test::FakeRead zeroHeaderLength = buffer(0, 3, false);
+    zeroHeaderLength.bytes[64 + 16] = 0; // the second record's header length
+    zeroHeaderLength.bytes[64 + 17] = 0;
+    test::FakeRead cutHeader = buffer(10, 2, false);
+    cutHeader.bytes.resize(cutHeader.bytes.size() + 10, 0xFF);
+    test::FakeRead lyingLength = buffer(20, 2, false);
+    lyingLength.bytes[8] = 0xFF; // the first record claims 4 GB
+    lyingLength.bytes[11] = 0xFF;
+    driver.reads["eth0"] = {zeroHeaderLength, cutHeader, lyingLength, buffer(30, 5, false)};
+    control.enumerateAdapters();
+    control.startCapture(0);
+    driver.waitUntilDrained("eth0");
+    control.stopAll();
+    EXPECT_EQ(control.adapter(0).run->framesProcessed(), 1u + 2u + 1u + 5u);
+}
+
 TEST_F(Capture, StartingTwiceMakesOneThread) {
     control.enumerateAdapters();
     control.startCapture(0);
