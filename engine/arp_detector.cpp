@@ -73,9 +73,11 @@ ArpDetector::ArpDetector(const SharedSettings& settings, StationTable& table, Ar
     : m_settings(settings), m_table(table), m_liveLog(liveLog), m_csv(csv), m_announcer(announcer),
       m_clock(clock) {}
 
+// One reading of the clock serves the log entry, the table's stamp and the file's line: the local
+// clock costs a time-zone conversion, and the three moments lie microseconds apart anyway.
 void ArpDetector::processArpFrame(const std::uint8_t* frame) noexcept {
     const TDateTime t = m_clock.now();
-    m_liveLog.lock().appendArpLog(frame, m_clock.now());
+    m_liveLog.lock().appendArpLog(frame, t);
 
     const ArpFrameView f(frame);
     const MacAddress source = f.ethernetSource();
@@ -101,7 +103,7 @@ void ArpDetector::processArpFrame(const std::uint8_t* frame) noexcept {
         auto table = m_table.lock();
         binding = classify(table, ip, mac);
         if (ip != ZERO_IP) {
-            table.touchStation(ip, mac, m_clock.now());
+            table.touchStation(ip, mac, t);
         }
     }
     if (binding) {

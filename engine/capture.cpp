@@ -120,9 +120,8 @@ bool CaptureControl::addAdapter(const std::string& name) {
     return true;
 }
 
-void CaptureControl::joinIfEnded(TCapturePacket& a, bool wait) {
-    if (a.threadHandle.joinable() && (wait || a.run->phase() == CaptureRun::Phase::Ended ||
-                                      a.run->phase() == CaptureRun::Phase::Failed)) {
+void CaptureControl::join(TCapturePacket& a) {
+    if (a.threadHandle.joinable()) {
         a.threadHandle.join();
     }
 }
@@ -132,7 +131,7 @@ void CaptureControl::startCapture(int index) {
     if (a.threadState == CaptureNone) {
         // The thread of an earlier stop has been told to stop and ends within a second; one
         // object never has two threads.
-        joinIfEnded(a, true);
+        join(a);
         a.run = std::make_shared<CaptureRun>();
         a.run->m_adapterName = a.adapterName;
         a.run->m_driver = &m_driver;
@@ -158,7 +157,7 @@ void CaptureControl::stopAll() {
         stopCapture(i);
     }
     for (auto& a : m_table) {
-        joinIfEnded(a, true);
+        join(a);
     }
 }
 

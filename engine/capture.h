@@ -108,7 +108,8 @@ public:
     TCapturePacket& adapter(int index) { return m_table.at(static_cast<std::size_t>(index)); }
 
 private:
-    void joinIfEnded(TCapturePacket& adapter, bool wait);
+    // Waits for the adapter's thread, which has been told to stop and ends within a second.
+    static void join(TCapturePacket& adapter);
 
     PacketDriver& m_driver;
     ArpDetector& m_detector;

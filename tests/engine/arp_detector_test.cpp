@@ -38,7 +38,7 @@ struct Case {
 const std::string MAC_A = "00-1B-21-3A-4F-10";
 const std::string MAC_B = "00-0C-29-3A-4B-5C";
 
-// The classification of a binding against the table, one case per row of the Part's table.
+// The classification of a binding against the table, one case per row of the classification.
 const Case CLASSIFICATION[] = {
     {"a: new station", {}, IP7, A, {{"New station", "192.168.0.7, hwaddr: " + MAC_A}}, 1},
     {"a: probe from 0.0.0.0", {}, ZERO_IP, A, {}, 0},
