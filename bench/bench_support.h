@@ -5,8 +5,18 @@
 #include <string>
 
 #include "common/addresses.h"
+#include "events/event_list_owner.h"
 
 namespace qv::bench {
+
+// An events list that keeps nothing and counts what it is handed.
+class CountingOwner final : public EventListOwner {
+public:
+    void appendEvent(const EventEntry&) override { ++events; }
+    void replaceEvents(std::vector<EventEntry>) override {}
+    void journalFailure(const std::string&) override {}
+    std::uint64_t events = 0;
+};
 
 // Station n of a network of many: 10.x.y.z with a locally administered MAC.
 IPv4Address stationIp(std::uint32_t n);

@@ -26,13 +26,6 @@ constexpr std::uint64_t MAX_FRAMES = 1'000'000;
 constexpr auto MAX_FLOOD = 10s;
 constexpr std::uint32_t STATIONS = 1000;
 
-class SilentOwner final : public EventListOwner {
-public:
-    void appendEvent(const EventEntry&) override {}
-    void replaceEvents(std::vector<EventEntry>) override {}
-    void journalFailure(const std::string&) override {}
-};
-
 // Waits until the capture has taken everything it is going to take.
 void waitForQuiet(const CaptureRun& run, std::uint64_t sent) {
     std::uint64_t last = 0;
@@ -61,7 +54,7 @@ void BM_CaptureFlood(benchmark::State& state) {
     }
     test::VethPair pair;
     test::TempFolder data;
-    SilentOwner owner;
+    bench::CountingOwner owner;
     LocalClock clock;
     Monitor monitor(DataFolder(data.path()), clock, owner, Presenters{});
     PcapDriver driver;

@@ -13,17 +13,10 @@ namespace {
 
 using namespace qv;
 
-class SilentOwner final : public EventListOwner {
-public:
-    void appendEvent(const EventEntry&) override {}
-    void replaceEvents(std::vector<EventEntry>) override {}
-    void journalFailure(const std::string&) override {}
-};
-
 struct Engine {
     test::TempFolder scratch;
     ManualClock clock{46000.0};
-    SilentOwner owner;
+    bench::CountingOwner owner;
     Monitor monitor{DataFolder(scratch.path()), clock, owner, Presenters{}};
 
     void fill(std::uint32_t stations) {

@@ -18,14 +18,6 @@ using namespace qv;
 constexpr std::uint32_t FRAMES = 1'000'000;
 constexpr std::uint32_t STATIONS = 5000;
 
-class SilentOwner final : public EventListOwner {
-public:
-    void appendEvent(const EventEntry&) override { ++events; }
-    void replaceEvents(std::vector<EventEntry>) override {}
-    void journalFailure(const std::string&) override {}
-    std::uint64_t events = 0;
-};
-
 void put32(std::ofstream& out, std::uint32_t v) {
     std::uint8_t b[4];
     storeLe32(b, v);
@@ -61,7 +53,7 @@ void BM_Replay_OneMillionFrames(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         test::TempFolder data;
-        SilentOwner owner;
+        bench::CountingOwner owner;
         ManualClock clock;
         auto monitor =
             std::make_unique<Monitor>(DataFolder(data.path()), clock, owner, Presenters{});

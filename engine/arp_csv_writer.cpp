@@ -1,9 +1,7 @@
 #include "engine/arp_csv_writer.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

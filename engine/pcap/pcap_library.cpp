@@ -67,11 +67,6 @@ int loadPcapApi(std::initializer_list<const char*> sonames, PcapApi& api) {
     return -1;
 }
 
-bool PcapLibrary::complete() const {
-    std::lock_guard lock(m_guard);
-    return m_bound && m_result == 0;
-}
-
 int bindPacketDriver() {
     return PcapLibrary::instance().bind();
 }

@@ -51,7 +51,6 @@ public:
     // missing. -1 when no soname loads; otherwise the number of entry points not found (0 means
     // complete). A second call returns the first call's result.
     int bind(std::initializer_list<const char*> sonames = PCAP_SONAMES);
-    bool complete() const;
     const PcapApi& api() const { return m_api; }
 
 private:
