@@ -1,7 +1,7 @@
 #include "app/monitor.h"
 
-#include "app/settings_file.h"
 #include "iptools/mailslot_client.h"
+#include "settings/settings_file.h"
 
 namespace qv {
 Monitor::Monitor(const DataFolder& folder, const Clock& clock, EventListOwner& owner,

@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 
-#include "app/shared_settings.h"
 #include "common/clock.h"
 #include "common/data_folder.h"
 #include "engine/arp_csv_writer.h"
@@ -15,6 +14,7 @@
 #include "events/event_journal.h"
 #include "events/notifier.h"
 #include "iptools/send_message_job.h"
+#include "settings/shared_settings.h"
 
 namespace qv {
 

@@ -40,7 +40,7 @@ void processFrames(benchmark::State& state, std::uint32_t stations, std::uint32_
     }
     std::size_t i = 0;
     for (auto _ : state) {
-        engine.monitor.detector().processArpFrame(frames[i].data());
+        engine.monitor.detector().processArpFrame(frames[i]);
         i = (i + 1) % frames.size();
     }
     state.SetItemsProcessed(state.iterations());
@@ -63,7 +63,7 @@ void BM_DetectScans_WorstCase(benchmark::State& state) {
             const std::uint32_t station = (n * 7919) % 8192;
             const auto f = bench::arpRequest(bench::stationMac(station), bench::stationIp(station),
                                              {10, 255, 255, 254});
-            log.appendArpLog(f.data(), 46000.0);
+            log.appendArpLog(f, 46000.0);
         }
     }
     for (auto _ : state) {

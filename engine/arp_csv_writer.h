@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/shared_settings.h"
 #include "common/data_folder.h"
+#include "settings/shared_settings.h"
 
 namespace qv {
 

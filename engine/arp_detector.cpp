@@ -59,23 +59,22 @@ std::string csvLine(const ArpFrameView& f, TDateTime t) {
 
 } // namespace
 
-bool isArpFrame(std::span<const std::uint8_t> frame) noexcept {
-    static constexpr std::uint8_t ARP_FOR_IPV4[] = {0x08, 0x06, 0x00, 0x01, 0x08, 0x00, 6, 4};
-    if (frame.size() < arp_offset::ETHER_TYPE + sizeof ARP_FOR_IPV4) {
-        return false;
-    }
-    return std::equal(std::begin(ARP_FOR_IPV4), std::end(ARP_FOR_IPV4),
-                      frame.begin() + arp_offset::ETHER_TYPE);
-}
-
 ArpDetector::ArpDetector(const SharedSettings& settings, StationTable& table, ArpLogRing& liveLog,
                          ArpCsvWriter& csv, EventAnnouncer& announcer, const Clock& clock)
     : m_settings(settings), m_table(table), m_liveLog(liveLog), m_csv(csv), m_announcer(announcer),
       m_clock(clock) {}
 
+void ArpDetector::processArpFrame(ArpFrameBytes frame) noexcept {
+    try {
+        process(frame);
+    } catch (...) {
+        m_failedFrames.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
 // One reading of the clock serves the log entry, the table's stamp and the file's line: the local
 // clock costs a time-zone conversion, and the three moments lie microseconds apart anyway.
-void ArpDetector::processArpFrame(const std::uint8_t* frame) noexcept {
+void ArpDetector::process(ArpFrameBytes frame) {
     const TDateTime t = m_clock.now();
     m_liveLog.lock().appendArpLog(frame, t);
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "common/addresses.h"
 #include "common/byte_order.h"
@@ -30,10 +31,18 @@ inline constexpr std::size_t TARGET_IP = 38;
 inline constexpr std::uint16_t ARP_REQUEST = 1;
 inline constexpr std::uint16_t ARP_REPLY = 2;
 
-// Views the 42 bytes of an accepted frame; the caller guarantees that they are there.
+// The first 42 bytes of an accepted frame, as they pass from the capture walk to processArpFrame,
+// the live log and the views. The extent is part of the type, so no caller can hand on fewer.
+using ArpFrameBytes = std::span<const std::uint8_t, ARP_FRAME_SIZE>;
+
+// True when bytes 12 to 19 are 08 06, 00 01, 08 00, 06, 04: Ethernet II carrying ARP for IPv4
+// over Ethernet. A frame too short to hold them is not ARP.
+bool isArpFrame(std::span<const std::uint8_t> frame) noexcept;
+
+// Reads the fields of an accepted frame.
 class ArpFrameView {
 public:
-    explicit ArpFrameView(const std::uint8_t* frame) noexcept : m_frame(frame) {}
+    explicit ArpFrameView(ArpFrameBytes frame) noexcept : m_frame(frame.data()) {}
 
     MacAddress ethernetSource() const noexcept {
         return macFromBytes(m_frame + arp_offset::ETHERNET_SOURCE);

@@ -28,9 +28,9 @@ const ArpLogEntry& ArpLogRing::Access::newest(int age) const {
     return slot(wrap(writePosition() - 1 - age));
 }
 
-int ArpLogRing::Access::appendArpLog(const std::uint8_t* frame, TDateTime now) {
+int ArpLogRing::Access::appendArpLog(ArpFrameBytes frame, TDateTime now) {
     ArpLogEntry& entry = m_ring.m_slots[static_cast<std::size_t>(m_ring.m_writePosition)];
-    std::copy_n(frame, ARP_FRAME_SIZE, entry.frame.begin());
+    std::copy(frame.begin(), frame.end(), entry.frame.begin());
     entry.time = now;
     m_ring.m_writePosition = (m_ring.m_writePosition + 1) % ARP_LOG_SLOTS;
     m_ring.m_count = std::min(m_ring.m_count + 1, ARP_LOG_SLOTS - 1);

@@ -53,8 +53,8 @@ public:
     // Entry `age` places back from the newest (0 is the newest).
     const ArpLogEntry& newest(int age) const;
 
-    // Copies the 42 bytes into the next slot stamped with `now`. Returns the new count.
-    int appendArpLog(const std::uint8_t* frame, TDateTime now);
+    // Copies the frame into the next slot stamped with `now`. Returns the new count.
+    int appendArpLog(ArpFrameBytes frame, TDateTime now);
     // The number of newest entries at most `seconds` old at `now`, walking newest first and
     // stopping at the first older entry. With `trim` the log keeps only those entries.
     int countRecent(int seconds, bool trim, TDateTime now);

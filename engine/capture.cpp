@@ -13,7 +13,7 @@ class DetectorSink final : public CapturedFrameSink {
 public:
     DetectorSink(ArpDetector& detector, std::atomic<std::uint64_t>& frames)
         : m_detector(detector), m_frames(frames) {}
-    void onArpFrame(const CaptureHeader&, const std::uint8_t* frame) noexcept override {
+    void onArpFrame(const CaptureHeader&, ArpFrameBytes frame) noexcept override {
         m_detector.processArpFrame(frame);
         m_frames.fetch_add(1, std::memory_order_relaxed);
     }
@@ -43,42 +43,67 @@ CaptureCounters CaptureRun::counters() const {
     return m_lastCounters;
 }
 
-void captureThreadMain(std::shared_ptr<CaptureRun> run) {
+void CaptureRun::fail(const std::string& error) {
+    std::lock_guard lock(m_guard);
+    m_error = error;
+    m_phase = Phase::Failed;
+}
+
+void CaptureRun::publish(CaptureSource* source) {
+    std::lock_guard lock(m_guard);
+    m_source = source;
+}
+
+void CaptureRun::capture() {
     std::string error;
-    std::unique_ptr<CaptureSource> source = run->m_driver->openAdapter(run->m_adapterName, error);
+    std::unique_ptr<CaptureSource> source = m_driver->openAdapter(m_adapterName, error);
     if (!source) {
-        std::lock_guard lock(run->m_guard);
-        run->m_error = error;
-        run->m_phase = CaptureRun::Phase::Failed;
+        fail(error);
         return;
     }
+    publish(source.get());
     {
-        std::lock_guard lock(run->m_guard);
-        run->m_source = source.get();
-    }
-    run->m_phase = CaptureRun::Phase::Capturing;
-    std::vector<std::uint8_t> buffer(CAPTURE_BUFFER_SIZE);
-    DetectorSink sink(*run->m_detector, run->m_frames);
-    while (!run->stopRequested()) {
-        const ReadResult read = source->read(buffer);
-        ++run->m_reads;
-        walkCaptureBuffer(std::span(buffer).first(std::min(read.bytes, buffer.size())), sink);
-        {
-            std::lock_guard lock(run->m_guard);
-            run->m_lastCounters = source->counters();
-        }
-        // A busy network fills the buffer: read again at once rather than drop frames.
-        if (!read.full && !run->stopRequested()) {
-            ++run->m_pauses;
-            source->pause(PAUSE_AFTER_PARTIAL_READ);
-        }
-    }
-    {
-        std::lock_guard lock(run->m_guard);
-        run->m_source = nullptr;
+        // requestStop() must never reach a source that is gone, whichever way the reads end.
+        struct Unpublish {
+            CaptureRun& run;
+            ~Unpublish() { run.publish(nullptr); }
+        } unpublish{*this};
+        m_phase = Phase::Capturing;
+        readUntilStopped(*source);
     }
     source.reset();
-    run->m_phase = CaptureRun::Phase::Ended;
+    m_phase = Phase::Ended;
+}
+
+void CaptureRun::readUntilStopped(CaptureSource& source) {
+    std::vector<std::uint8_t> buffer(CAPTURE_BUFFER_SIZE);
+    DetectorSink sink(*m_detector, m_frames);
+    while (!stopRequested()) {
+        const ReadResult read = source.read(buffer);
+        ++m_reads;
+        walkCaptureBuffer(std::span(buffer).first(std::min(read.bytes, buffer.size())), sink);
+        {
+            std::lock_guard lock(m_guard);
+            m_lastCounters = source.counters();
+        }
+        // A busy network fills the buffer: read again at once rather than drop frames.
+        if (!read.full && !stopRequested()) {
+            ++m_pauses;
+            source.pause(PAUSE_AFTER_PARTIAL_READ);
+        }
+    }
+}
+
+// The capture thread's edge: what the driver or an allocation throws ends the capture as one that
+// failed, with its adapter released, and never the process.
+void captureThreadMain(std::shared_ptr<CaptureRun> run) {
+    try {
+        run->capture();
+    } catch (const std::exception& e) {
+        run->fail(e.what());
+    } catch (...) {
+        run->fail("capture ended by an unknown error");
+    }
 }
 
 std::string adapterDisplayText(const TCapturePacket& adapter) {

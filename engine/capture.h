@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "app/shared_settings.h"
 #include "engine/capture_walk.h"
 #include "engine/packet_driver.h"
+#include "settings/shared_settings.h"
 
 namespace qv {
 
@@ -44,6 +44,11 @@ private:
     friend class CaptureControl;
     friend void captureThreadMain(std::shared_ptr<CaptureRun> run);
 
+    void capture();
+    void readUntilStopped(CaptureSource& source);
+    void publish(CaptureSource* source);
+    void fail(const std::string& error);
+
     std::string m_adapterName;
     PacketDriver* m_driver = nullptr;
     ArpDetector* m_detector = nullptr;
@@ -61,7 +66,7 @@ private:
 // The body of a capture thread: opens the adapter, then reads, walks and hands each accepted
 // frame to processArpFrame until a stop is requested; pauses 100 ms only after a read that did
 // not fill the buffer. Ends within about a second of a stop, never inside processArpFrame, and
-// releases its adapter and buffer.
+// releases its adapter and buffer. An exception from the driver ends it as a failed capture.
 void captureThreadMain(std::shared_ptr<CaptureRun> run);
 
 // One adapter of the table and its capture thread.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/byte_order.h"
-#include "engine/arp_detector.h"
+#include "engine/arp_frame.h"
 
 namespace qv {
 
@@ -42,9 +42,11 @@ void walkCaptureBuffer(std::span<const std::uint8_t> received, CapturedFrameSink
         }
         p += header.headerLength;
         if (header.capturedLength >= ARP_FRAME_SIZE && header.wireLength >= ARP_FRAME_SIZE &&
-            p <= received.size() && received.size() - p >= ARP_FRAME_SIZE &&
-            isArpFrame(received.subspan(p, ARP_FRAME_SIZE))) {
-            sink.onArpFrame(header, received.data() + p);
+            p <= received.size() && received.size() - p >= ARP_FRAME_SIZE) {
+            const ArpFrameBytes frame = received.subspan(p).first<ARP_FRAME_SIZE>();
+            if (isArpFrame(frame)) {
+                sink.onArpFrame(header, frame);
+            }
         }
         p = nextHeaderPosition(p, header.capturedLength);
     }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <span>
 
+#include "engine/arp_frame.h"
+
 namespace qv {
 
 // The capture header that precedes each frame in a read buffer, little-endian: time stamp
@@ -38,7 +40,7 @@ public:
     virtual ~CapturedFrameSink() = default;
     // An accepted Ethernet/ARP/IPv4 frame: at least 42 bytes captured and on the wire, all 42 of
     // them inside the buffer.
-    virtual void onArpFrame(const CaptureHeader& header, const std::uint8_t* frame) noexcept = 0;
+    virtual void onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) noexcept = 0;
 };
 
 // Walks the capture headers of the first `received` bytes of a read buffer, handing every

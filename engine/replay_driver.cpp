@@ -46,7 +46,7 @@ void ReplayDriver::runPassesUntil(std::int64_t microseconds) {
     }
 }
 
-void ReplayDriver::onArpFrame(const CaptureHeader& header, const std::uint8_t* frame) noexcept {
+void ReplayDriver::onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) noexcept {
     startAt(header.seconds, header.microseconds);
     const std::int64_t at = microsecondsOf(header.seconds, header.microseconds);
     runPassesUntil(at);

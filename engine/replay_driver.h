@@ -20,7 +20,7 @@ public:
 
     // The capture's first frame, ARP or not, fixes t0.
     void startAt(std::uint32_t seconds, std::uint32_t microseconds);
-    void onArpFrame(const CaptureHeader& header, const std::uint8_t* frame) noexcept override;
+    void onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) noexcept override;
     // The pass that follows the last frame.
     void finish();
 

@@ -18,7 +18,7 @@ bool isIgnored(const Settings& s, const IPv4Address& ip) {
 // requests to the all-ones hardware address and pairs not in the table do not count.
 void countRequests(const ArpLogRing::Access& log, int n, StationTable::Access& table) {
     for (int age = 0; age < n; ++age) {
-        const ArpFrameView f(log.newest(age).frame.data());
+        const ArpFrameView f(log.newest(age).frame);
         if (f.operation() != ARP_REQUEST || f.targetMac() == BROADCAST_MAC) {
             continue;
         }
@@ -42,7 +42,16 @@ ScanDetector::ScanDetector(const SharedSettings& settings, StationTable& table, 
     : m_settings(settings), m_table(table), m_liveLog(liveLog), m_announcer(announcer),
       m_clock(clock), m_refreshArpTable(std::move(refreshArpTable)) {}
 
-bool ScanDetector::detectScans() {
+bool ScanDetector::detectScans() noexcept {
+    try {
+        return scan();
+    } catch (...) {
+        m_failedPasses.fetch_add(1, std::memory_order_relaxed);
+        return false;
+    }
+}
+
+bool ScanDetector::scan() {
     const int kept = m_liveLog.lock().countRecent(ARP_LOG_WINDOW_SECONDS, true, m_clock.now());
     if (m_refreshArpTable) {
         m_refreshArpTable();

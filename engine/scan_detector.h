@@ -1,12 +1,14 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 
-#include "app/shared_settings.h"
 #include "common/clock.h"
 #include "engine/arp_log.h"
 #include "engine/station_table.h"
-#include "events/notifier.h"
+#include "events/event_announcer.h"
+#include "settings/shared_settings.h"
 
 namespace qv {
 
@@ -25,16 +27,21 @@ public:
     // Holds the log's guard and then the table's while it counts and stamps; announces the
     // events afterwards, in table order, with neither guard held. True when the pass was idle:
     // the live log was empty and no binding was over the threshold, so until the next frame
-    // further passes change nothing.
-    bool detectScans();
+    // further passes change nothing. A pass cut short by an exception is counted and is not idle.
+    bool detectScans() noexcept;
+
+    std::uint64_t failedPasses() const { return m_failedPasses.load(std::memory_order_relaxed); }
 
 private:
+    bool scan();
+
     const SharedSettings& m_settings;
     StationTable& m_table;
     ArpLogRing& m_liveLog;
     EventAnnouncer& m_announcer;
     const Clock& m_clock;
     std::function<void()> m_refreshArpTable;
+    std::atomic<std::uint64_t> m_failedPasses{0};
 };
 
 } // namespace qv

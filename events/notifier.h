@@ -3,19 +3,12 @@
 #include <string>
 #include <string_view>
 
-#include "app/shared_settings.h"
+#include "events/event_announcer.h"
 #include "events/event_journal.h"
 #include "iptools/send_message_job.h"
+#include "settings/shared_settings.h"
 
 namespace qv {
-
-// The one entry for every detected event. The engine raises events through this interface, on
-// capture threads and on the scan timer's thread alike.
-class EventAnnouncer {
-public:
-    virtual ~EventAnnouncer() = default;
-    virtual void AnnounceEvent(std::string_view type, std::string_view details) = 0;
-};
 
 // Shows one balloon; the title and text of an event arrive together in one call, whatever thread
 // raised it, so an implementation that hands them to its GUI thread keeps them together.

@@ -17,27 +17,51 @@ void SendMessageJob(const std::string& targetList, const std::string& sender,
     }
 }
 
-SendJobs::SendJobs(MessengerSend send)
-    : m_send(std::move(send)), m_state(std::make_shared<State>()) {}
+void startDetachedThread(std::function<void()> body) {
+    std::thread(std::move(body)).detach();
+}
+
+void SendJobs::State::jobEnded() {
+    std::lock_guard lock(guard);
+    if (--running == 0) {
+        ended.notify_all();
+    }
+}
+
+SendJobs::SendJobs(MessengerSend send, ThreadStarter start)
+    : m_send(std::move(send)), m_start(std::move(start)), m_state(std::make_shared<State>()) {}
 
 void SendJobs::StartSendMessageJob(std::string targetList, std::string sender, std::string text) {
     {
         std::lock_guard lock(m_state->guard);
         ++m_state->running;
     }
-    std::thread([state = m_state, send = m_send, targetList = std::move(targetList),
+    try {
+        m_start([state = m_state, send = m_send, targetList = std::move(targetList),
                  sender = std::move(sender), text = std::move(text)] {
-        SendMessageJob(targetList, sender, text, send);
-        std::lock_guard lock(state->guard);
-        if (--state->running == 0) {
-            state->ended.notify_all();
+            try {
+                SendMessageJob(targetList, sender, text, send);
+            } catch (...) { // the job's thread is its own edge: a failed send ends the job only
+            }
+            state->jobEnded();
+        });
+    } catch (...) {
+        {
+            std::lock_guard lock(m_state->guard);
+            ++m_state->dropped;
         }
-    }).detach();
+        m_state->jobEnded();
+    }
 }
 
 bool SendJobs::waitForJobs(std::chrono::milliseconds limit) {
     std::unique_lock lock(m_state->guard);
     return m_state->ended.wait_for(lock, limit, [&] { return m_state->running == 0; });
+}
+
+int SendJobs::droppedJobs() const {
+    std::lock_guard lock(m_state->guard);
+    return m_state->dropped;
 }
 
 } // namespace qv

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings_file.h"
 #include "engine/arp_frame.h"
 #include "engine/station_table.h"
+#include "settings/settings_file.h"
 #include "tests/support/arp_frames.h"
 #include "tests/support/netns.h"
 #include "tests/support/process.h"

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings_file.h"
 #include "common/byte_order.h"
 #include "iptools/messenger_datagram.h"
+#include "settings/settings_file.h"
 #include "tests/support/arp_frames.h"
 #include "tests/support/pcap_writer.h"
 #include "tests/support/watcher_run.h"

@@ -1,22 +1,19 @@
 #include <gtest/gtest.h>
 
-#include "app/settings_file.h"
 #include "engine/arp_frame.h"
 #include "engine/station_table.h"
+#include "settings/settings_file.h"
 #include "tests/support/arp_frames.h"
 #include "tests/support/pcap_writer.h"
+#include "tests/support/test_addresses.h"
 #include "tests/support/watcher_run.h"
 
 namespace qv {
 namespace {
 
+using namespace test;
+
 constexpr std::uint32_t T0 = 1'796'580'112; // 2026-12-06 18:01:52 UTC
-constexpr MacAddress A{0x00, 0x1B, 0x21, 0x3A, 0x4F, 0x10};
-constexpr MacAddress B{0x00, 0x0C, 0x29, 0x3A, 0x4B, 0x5C};
-constexpr MacAddress C{0x02, 0x00, 0x00, 0x00, 0x00, 0x0C};
-constexpr IPv4Address IP1{192, 168, 0, 1};
-constexpr IPv4Address IP7{192, 168, 0, 7};
-constexpr IPv4Address IP9{192, 168, 0, 9};
 
 std::string golden(const std::string& name) {
     return test::readText(std::string(QV_SOURCE_DIR) + "/tests/data/" + name);
@@ -31,19 +28,21 @@ std::vector<std::uint8_t> padded(const test::Frame42& frame, std::size_t size) {
 // Every binding case in a few seconds of traffic, with frames the walk must pass over.
 test::PcapWriter bindingsCapture() {
     test::PcapWriter pcap;
-    pcap.add(T0, 0, test::arpFrame(ARP_REQUEST, A, IP7, ZERO_MAC, IP1));
-    pcap.add(T0, 500'000, test::arpFrame(ARP_REPLY, B, IP1, A, IP7));
-    pcap.add(T0 + 2, 200'000, test::arpFrame(ARP_REQUEST, A, IP7, ZERO_MAC, IP1, &BROADCAST_MAC));
-    pcap.add(T0 + 3, 0, test::arpFrame(ARP_REQUEST, C, IP7, ZERO_MAC, IP1));
-    pcap.add(T0 + 3, 500'000, test::arpFrame(ARP_REQUEST, C, ZERO_IP, ZERO_MAC, {192, 168, 0, 50}));
-    pcap.add(T0 + 4, 0, test::arpFrame(ARP_REQUEST, A, IP9, ZERO_MAC, IP1));
-    auto ipv4 = padded(test::arpFrame(ARP_REQUEST, A, IP9, ZERO_MAC, IP1), 60);
+    pcap.add(T0, 0, test::arpFrame(ARP_REQUEST, MAC_A, IP7, ZERO_MAC, GATEWAY));
+    pcap.add(T0, 500'000, test::arpFrame(ARP_REPLY, MAC_B, GATEWAY, MAC_A, IP7));
+    pcap.add(T0 + 2, 200'000,
+             test::arpFrame(ARP_REQUEST, MAC_A, IP7, ZERO_MAC, GATEWAY, &BROADCAST_MAC));
+    pcap.add(T0 + 3, 0, test::arpFrame(ARP_REQUEST, MAC_C, IP7, ZERO_MAC, GATEWAY));
+    pcap.add(T0 + 3, 500'000,
+             test::arpFrame(ARP_REQUEST, MAC_C, ZERO_IP, ZERO_MAC, {192, 168, 0, 50}));
+    pcap.add(T0 + 4, 0, test::arpFrame(ARP_REQUEST, MAC_A, IP9, ZERO_MAC, GATEWAY));
+    auto ipv4 = padded(test::arpFrame(ARP_REQUEST, MAC_A, IP9, ZERO_MAC, GATEWAY), 60);
     ipv4[12] = 0x08;
     ipv4[13] = 0x00;
     pcap.add(T0 + 4, 500'000, ipv4);
-    pcap.add(T0 + 5, 0, test::arpFrame(ARP_REQUEST, A, IP7, ZERO_MAC, IP1));
-    pcap.add(T0 + 6, 0, padded(test::arpFrame(3, B, IP1, A, IP9), 60));
-    const auto shortFrame = test::arpFrame(ARP_REQUEST, C, IP9, ZERO_MAC, IP1);
+    pcap.add(T0 + 5, 0, test::arpFrame(ARP_REQUEST, MAC_A, IP7, ZERO_MAC, GATEWAY));
+    pcap.add(T0 + 6, 0, padded(test::arpFrame(3, MAC_B, GATEWAY, MAC_A, IP9), 60));
+    const auto shortFrame = test::arpFrame(ARP_REQUEST, MAC_C, IP9, ZERO_MAC, GATEWAY);
     pcap.add(T0 + 6, 500'000,
              std::vector<std::uint8_t>(shortFrame.begin(), shortFrame.begin() + 30));
     return pcap;
@@ -55,7 +54,7 @@ test::PcapWriter scanCapture() {
     auto burst = [&](std::uint32_t second, int count) {
         for (int i = 0; i < count; ++i) {
             pcap.add(T0 + second, static_cast<std::uint32_t>(i * 9000),
-                     test::arpFrame(ARP_REQUEST, B, {10, 0, 0, 9}, ZERO_MAC,
+                     test::arpFrame(ARP_REQUEST, MAC_B, {10, 0, 0, 9}, ZERO_MAC,
                                     {10, 0, 1, static_cast<std::uint8_t>(i)}));
         }
     };
@@ -99,8 +98,8 @@ TEST_F(WatchReplay, BindingEventsMatchTheHandWrittenFiles) {
     auto t = table->lock();
     ASSERT_EQ(t.count(), 4);
     EXPECT_EQ(std::filesystem::file_size(data / STATION_FILE_NAME), STATION_FILE_SIZE);
-    EXPECT_NE(t.findPair(IP9, A), NO_STATION);
-    EXPECT_EQ(DateTimeText(t.record(t.findPair(IP7, A)).lastUpdate), "12/06/26 18:01:57");
+    EXPECT_NE(t.findPair(IP9, MAC_A), NO_STATION);
+    EXPECT_EQ(DateTimeText(t.record(t.findPair(IP7, MAC_A)).lastUpdate), "12/06/26 18:01:57");
 }
 
 TEST_F(WatchReplay, ScanEventsFollowTheCapturesClock) {

@@ -62,7 +62,7 @@ TEST(ArpLogConcurrency, AppendsAndTrimsNeverSeeHalfAnEntry) {
             const auto frame = test::arpFrame(1, mac, {10, 0, 0, static_cast<std::uint8_t>(t)},
                                               ZERO_MAC, {10, 0, 0, 1});
             for (int i = 0; i < 3000; ++i) {
-                ring->lock().appendArpLog(frame.data(), 100.0);
+                ring->lock().appendArpLog(frame, 100.0);
             }
         });
     }

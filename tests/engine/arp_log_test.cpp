@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/arp_frames.h"
+#include "tests/support/test_addresses.h"
 
 namespace qv {
 namespace {
 
-constexpr MacAddress A{0, 0x1B, 0x21, 0x3A, 0x4F, 0x10};
+using namespace test;
+
 constexpr TDateTime T0 = 46000.5;
 
 double secondsLater(double seconds) {
@@ -18,7 +20,7 @@ double secondsLater(double seconds) {
 
 // Frame number n carries n in its sender IP, so the tests can tell the entries apart.
 test::Frame42 numbered(int n) {
-    return test::arpFrame(1, A,
+    return test::arpFrame(1, MAC_A,
                           {10, 0, static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)},
                           ZERO_MAC, {10, 0, 0, 1});
 }
@@ -35,7 +37,7 @@ protected:
 TEST_F(ArpLogTest, AFullRingKeeps8191EntriesAndWraps) {
     auto log = ring->lock();
     for (int n = 1; n <= ARP_LOG_SLOTS; ++n) {
-        EXPECT_EQ(log.appendArpLog(numbered(n).data(), T0), std::min(n, ARP_LOG_SLOTS - 1));
+        EXPECT_EQ(log.appendArpLog(numbered(n), T0), std::min(n, ARP_LOG_SLOTS - 1));
     }
     EXPECT_EQ(log.count(), 8191);
     EXPECT_EQ(log.writePosition(), 0);
@@ -49,7 +51,7 @@ TEST_F(ArpLogTest, RowsMapToSlotsAcrossTheWrap) {
     auto log = ring->lock();
     // 8195 appends leave the write position at 3; only the last five are recent.
     for (int n = 0; n < ARP_LOG_SLOTS + 3; ++n) {
-        log.appendArpLog(numbered(n).data(), n < ARP_LOG_SLOTS - 2 ? T0 : secondsLater(100));
+        log.appendArpLog(numbered(n), n < ARP_LOG_SLOTS - 2 ? T0 : secondsLater(100));
     }
     ASSERT_EQ(log.writePosition(), 3);
     EXPECT_EQ(log.countRecent(50, true, secondsLater(100)), 5);
@@ -62,10 +64,10 @@ TEST_F(ArpLogTest, RowsMapToSlotsAcrossTheWrap) {
 TEST_F(ArpLogTest, CountRecentStopsAtTheFirstEntryTooOld) {
     auto log = ring->lock();
     EXPECT_EQ(log.countRecent(300, true, T0), 0);
-    log.appendArpLog(numbered(1).data(), secondsLater(0));   // 301 s old at the end
-    log.appendArpLog(numbered(2).data(), secondsLater(2));   // 299 s old
-    log.appendArpLog(numbered(3).data(), secondsLater(1));   // out of order: 300 s, still counted
-    log.appendArpLog(numbered(4).data(), secondsLater(301)); // new
+    log.appendArpLog(numbered(1), secondsLater(0));   // 301 s old at the end
+    log.appendArpLog(numbered(2), secondsLater(2));   // 299 s old
+    log.appendArpLog(numbered(3), secondsLater(1));   // out of order: 300 s, still counted
+    log.appendArpLog(numbered(4), secondsLater(301)); // new
     const TDateTime now = secondsLater(301);
     EXPECT_EQ(log.countRecent(300, false, now), 3);
     EXPECT_EQ(log.count(), 4);
@@ -81,10 +83,10 @@ TEST_F(ArpLogTest, ACopyIsTheLogOfOneMoment) {
     auto copy = std::make_unique<ArpLogRing>();
     {
         auto log = ring->lock();
-        log.appendArpLog(numbered(7).data(), T0);
-        log.appendArpLog(numbered(8).data(), T0);
+        log.appendArpLog(numbered(7), T0);
+        log.appendArpLog(numbered(8), T0);
         log.copyTo(*copy);
-        log.appendArpLog(numbered(9).data(), T0);
+        log.appendArpLog(numbered(9), T0);
     }
     auto c = copy->lock();
     EXPECT_EQ(c.count(), 2);

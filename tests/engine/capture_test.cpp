@@ -67,6 +67,29 @@ TEST_F(Capture, AHostileReadEndsOnlyItsOwnWalk) {
     EXPECT_EQ(control.adapter(0).run->framesProcessed(), 1u + 2u + 1u + 5u);
 }
 
+// The capture thread is the driver's edge: a read that throws ends that capture as a failed one,
+// its adapter released, and leaves the process and the other adapters running.
+TEST_F(Capture, AReadThatThrowsEndsOnlyItsCaptureAsFailed) {
+    test::FakeRead gone;
+    gone.throws = true;
+    driver.reads["eth0"] = {buffer(0, 5, false), gone};
+    driver.reads["eth1"] = {buffer(100, 3, false)};
+    control.enumerateAdapters();
+    control.startCapture(0);
+    control.startCapture(1);
+    const auto run = control.adapter(0).run;
+    while (run->phase() != CaptureRun::Phase::Failed) {
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(run->error(), "the adapter went away");
+    EXPECT_EQ(run->framesProcessed(), 5u);
+    EXPECT_EQ(driver.open("eth0"), 0);
+    driver.waitUntilDrained("eth1");
+    control.stopAll();
+    EXPECT_EQ(control.adapter(1).run->framesProcessed(), 3u);
+    EXPECT_EQ(h.table.lock().count(), 8);
+}
+
 TEST_F(Capture, StartingTwiceMakesOneThread) {
     control.enumerateAdapters();
     control.startCapture(0);

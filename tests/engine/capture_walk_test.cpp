@@ -4,11 +4,12 @@
 
 #include "common/byte_order.h"
 #include "tests/support/arp_frames.h"
+#include "tests/support/test_addresses.h"
 
 namespace qv {
 namespace {
 
-constexpr MacAddress A{0x00, 0x1B, 0x21, 0x3A, 0x4F, 0x10};
+using namespace test;
 
 struct Seen {
     std::uint32_t seconds;
@@ -17,7 +18,7 @@ struct Seen {
 
 class RecordingSink : public CapturedFrameSink {
 public:
-    void onArpFrame(const CaptureHeader& header, const std::uint8_t* frame) noexcept override {
+    void onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) noexcept override {
         seen.push_back({header.seconds, frame[31]});
     }
     std::vector<Seen> seen;
@@ -31,7 +32,7 @@ public:
 };
 
 test::Frame42 frameNumbered(std::uint8_t n) {
-    return test::arpFrame(1, A, {10, 0, 0, n}, ZERO_MAC, {10, 0, 0, 1});
+    return test::arpFrame(1, MAC_A, {10, 0, 0, n}, ZERO_MAC, {10, 0, 0, 1});
 }
 
 // Builds a read buffer by hand: each record is a header with any lengths, then `frameBytes`.

@@ -3,15 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/engine_harness.h"
+#include "tests/support/test_addresses.h"
 
 namespace qv {
 namespace {
 
-constexpr MacAddress A{0x00, 0x0C, 0x29, 0x3A, 0x4B, 0x5C};
+using namespace test;
+
 constexpr std::uint32_t T0 = 1'796'580'112; // 2026-12-06 18:01:52 UTC
 
 test::Frame42 request(std::uint8_t target) {
-    return test::arpFrame(ARP_REQUEST, A, {10, 0, 0, 9}, ZERO_MAC, {10, 0, 1, target});
+    return test::arpFrame(ARP_REQUEST, MAC_B, {10, 0, 0, 9}, ZERO_MAC, {10, 0, 1, target});
 }
 
 class Replay : public ::testing::Test {
@@ -19,7 +21,7 @@ protected:
     void feed(std::uint32_t seconds, std::uint32_t microseconds, std::uint8_t target = 1) {
         const auto f = request(target);
         driver.startAt(seconds, microseconds);
-        driver.onArpFrame({seconds, microseconds, 42, 42, 20}, f.data());
+        driver.onArpFrame({seconds, microseconds, 42, 42, 20}, f);
         frameTimes.push_back(DateTimeText(h.clock.now()));
     }
 
@@ -75,7 +77,7 @@ TEST_F(Replay, SkippingIdlePassesChangesNothing) {
             }
             every.clock.set(localDateTimeFromUnix(s, k * 1000));
             const auto f = request(static_cast<std::uint8_t>(k));
-            every.detector.processArpFrame(f.data());
+            every.detector.processArpFrame(f);
         }
     }
     driver.finish();

@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/engine_harness.h"
+#include "tests/support/test_addresses.h"
 
 namespace qv {
 namespace {
 
-constexpr MacAddress A{0x00, 0x0C, 0x29, 0x3A, 0x4B, 0x5C};
-constexpr IPv4Address SCANNER{10, 0, 0, 9};
+using namespace test;
+
 const std::string SCAN_101 = "Host 10.0.0.9\n(MAC: 00-0C-29-3A-4B-5C) generated 101 requests.";
 
 class ScanDetection : public ::testing::Test {
@@ -17,7 +18,7 @@ protected:
     void send(int count, double seconds = 1.0, std::uint16_t operation = ARP_REQUEST,
               const MacAddress& targetMac = ZERO_MAC) {
         for (int i = 0; i < count; ++i) {
-            h.frame(test::arpFrame(operation, A, SCANNER, targetMac,
+            h.frame(test::arpFrame(operation, MAC_B, SCANNER, targetMac,
                                    {10, 0, 1, static_cast<std::uint8_t>(i)}));
             h.advance(seconds / count);
         }
@@ -33,7 +34,7 @@ protected:
     }
     StationRecord scanner() {
         auto t = h.table.lock();
-        return t.record(t.findPair(SCANNER, A));
+        return t.record(t.findPair(SCANNER, MAC_B));
     }
     void setIgnoreList(std::initializer_list<IPv4Address> addresses, std::int32_t count) {
         h.settings.update([&](Settings& s) {
@@ -87,7 +88,7 @@ TEST_F(ScanDetection, ANewOverThresholdTickWithinTenSecondsStaysSilent) {
 
     test::EngineHarness quick;
     for (int i = 0; i < 101; ++i) {
-        quick.frame(test::arpFrame(ARP_REQUEST, A, SCANNER, ZERO_MAC, {10, 0, 1, 1}));
+        quick.frame(test::arpFrame(ARP_REQUEST, MAC_B, SCANNER, ZERO_MAC, {10, 0, 1, 1}));
     }
     quick.scans.detectScans();
     quick.advance(9);

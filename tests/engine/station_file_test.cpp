@@ -6,11 +6,12 @@
 #include "common/byte_order.h"
 #include "engine/station_table.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_addresses.h"
 
 namespace qv {
 namespace {
 
-constexpr MacAddress A{0x00, 0x1B, 0x21, 0x3A, 0x4F, 0x10};
+using namespace test;
 
 std::vector<std::uint8_t> imageWithCount(std::int32_t count, std::size_t size = STATION_FILE_SIZE) {
     std::vector<std::uint8_t> bytes(size, 0);
@@ -32,8 +33,8 @@ protected:
 TEST_F(StationFile, SaveAndLoadGiveTheSameBytesStaleSlotsIncluded) {
     {
         auto t = table.lock();
-        t.touchStation({192, 168, 0, 7}, A, 46000.5);
-        t.touchStation({192, 168, 0, 8}, A, 46000.75);
+        t.touchStation({192, 168, 0, 7}, MAC_A, 46000.5);
+        t.touchStation({192, 168, 0, 8}, MAC_A, 46000.75);
         t.setLastScanning(1, 46000.25);
         t.addRequest(1);
         t.deleteStation(0); // slot 1 keeps a stale copy
@@ -68,7 +69,7 @@ TEST_F(StationFile, AnEmptyTableStillWritesTheWholeImage) {
 
 TEST_F(StationFile, AMissingFileChangesNothing) {
     auto t = table.lock();
-    t.touchStation({1, 2, 3, 4}, A, 5.0);
+    t.touchStation({1, 2, 3, 4}, MAC_A, 5.0);
     EXPECT_EQ(t.loadStations((root / "none.dat").string()), 1);
     EXPECT_EQ(t.record(0).ip, (IPv4Address{1, 2, 3, 4}));
 }
@@ -97,8 +98,8 @@ TEST_F(StationFile, DamagedFilesStayInsideTheTable) {
         auto t = fresh.lock();
         EXPECT_EQ(t.loadStations(path), c.count) << c.what;
         if (c.count > 0) {
-            t.touchStation({250, 0, 0, 1}, A, 1e6);
-            EXPECT_EQ(t.countByMac(A), 1) << c.what;
+            t.touchStation({250, 0, 0, 1}, MAC_A, 1e6);
+            EXPECT_EQ(t.countByMac(MAC_A), 1) << c.what;
             EXPECT_EQ(t.count(), std::min(c.count + 1, STATION_SLOTS)) << c.what;
         }
         ASSERT_TRUE(t.saveStations(path)) << c.what;

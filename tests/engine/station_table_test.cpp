@@ -1,14 +1,12 @@
 #include "engine/station_table.h"
+#include "tests/support/test_addresses.h"
 
 #include <gtest/gtest.h>
 
 namespace qv {
 namespace {
 
-constexpr MacAddress A{0xAA, 0, 0, 0, 0, 1};
-constexpr MacAddress B{0xBB, 0, 0, 0, 0, 2};
-constexpr IPv4Address IP1{10, 0, 0, 1};
-constexpr IPv4Address IP2{10, 0, 0, 2};
+using namespace test;
 
 class StationTableTest : public ::testing::Test {
 protected:
@@ -17,50 +15,50 @@ protected:
 
 TEST_F(StationTableTest, TouchAddsANewPairOrRefreshesAKnownOne) {
     auto t = table.lock();
-    EXPECT_EQ(t.touchStation(IP1, A, 100.0), 1);
+    EXPECT_EQ(t.touchStation(TEN1, MAC_A, 100.0), 1);
     t.setLastScanning(0, 90.0);
     t.addRequest(0);
-    EXPECT_EQ(t.touchStation(IP1, A, 101.0), 1);
+    EXPECT_EQ(t.touchStation(TEN1, MAC_A, 101.0), 1);
     EXPECT_EQ(t.record(0).lastUpdate, 101.0);
     EXPECT_EQ(t.record(0).lastScanning, 90.0);
     EXPECT_EQ(t.record(0).requestCount, 1);
 
-    EXPECT_EQ(t.touchStation(IP2, A, 102.0), 2);
-    EXPECT_EQ(t.record(1).ip, IP2);
+    EXPECT_EQ(t.touchStation(TEN2, MAC_A, 102.0), 2);
+    EXPECT_EQ(t.record(1).ip, TEN2);
     EXPECT_EQ(t.record(1).lastScanning, 0.0);
     EXPECT_EQ(t.record(1).requestCount, 0);
 }
 
 TEST_F(StationTableTest, LookupsFindTheLatestWithTheLowestIndexAmongEquals) {
     auto t = table.lock();
-    t.touchStation(IP1, A, 5.0);
-    t.touchStation(IP2, A, 5.0);
-    t.touchStation(IP1, B, 7.0);
-    EXPECT_EQ(t.findPair(IP2, A), 1);
-    EXPECT_EQ(t.findPair(IP2, B), NO_STATION);
-    EXPECT_EQ(t.findLatestByMac(A), 0);
-    EXPECT_EQ(t.findLatestByIp(IP1), 2);
+    t.touchStation(TEN1, MAC_A, 5.0);
+    t.touchStation(TEN2, MAC_A, 5.0);
+    t.touchStation(TEN1, MAC_B, 7.0);
+    EXPECT_EQ(t.findPair(TEN2, MAC_A), 1);
+    EXPECT_EQ(t.findPair(TEN2, MAC_B), NO_STATION);
+    EXPECT_EQ(t.findLatestByMac(MAC_A), 0);
+    EXPECT_EQ(t.findLatestByIp(TEN1), 2);
     EXPECT_EQ(t.findLatestByIp({1, 2, 3, 4}), NO_STATION);
-    EXPECT_EQ(t.countByMac(A), 2);
-    EXPECT_EQ(t.countByMac(B), 1);
+    EXPECT_EQ(t.countByMac(MAC_A), 2);
+    EXPECT_EQ(t.countByMac(MAC_B), 1);
     EXPECT_EQ(t.countByMac({}), 0);
 }
 
 TEST_F(StationTableTest, ARecordWithoutAPositiveTimeIsCountedButNeverLatest) {
     auto t = table.lock();
-    t.touchStation(IP1, A, 0.0);
-    t.touchStation(IP2, A, -3.0);
-    EXPECT_EQ(t.countByMac(A), 2);
-    EXPECT_EQ(t.findPair(IP1, A), 0);
-    EXPECT_EQ(t.findLatestByMac(A), NO_STATION);
-    EXPECT_EQ(t.findLatestByIp(IP1), NO_STATION);
+    t.touchStation(TEN1, MAC_A, 0.0);
+    t.touchStation(TEN2, MAC_A, -3.0);
+    EXPECT_EQ(t.countByMac(MAC_A), 2);
+    EXPECT_EQ(t.findPair(TEN1, MAC_A), 0);
+    EXPECT_EQ(t.findLatestByMac(MAC_A), NO_STATION);
+    EXPECT_EQ(t.findLatestByIp(TEN1), NO_STATION);
 }
 
 TEST_F(StationTableTest, DeleteKeepsTheOrderAndLeavesTheLastSlotsBytes) {
     auto t = table.lock();
-    t.touchStation({1, 1, 1, 1}, A, 1.0);
-    t.touchStation({2, 2, 2, 2}, A, 2.0);
-    t.touchStation({3, 3, 3, 3}, A, 3.0);
+    t.touchStation({1, 1, 1, 1}, MAC_A, 1.0);
+    t.touchStation({2, 2, 2, 2}, MAC_A, 2.0);
+    t.touchStation({3, 3, 3, 3}, MAC_A, 3.0);
     EXPECT_EQ(t.deleteStation(3), 3);
     EXPECT_EQ(t.deleteStation(-1), 3);
     EXPECT_EQ(t.deleteStation(0), 2);
@@ -68,8 +66,8 @@ TEST_F(StationTableTest, DeleteKeepsTheOrderAndLeavesTheLastSlotsBytes) {
     EXPECT_EQ(t.record(1).ip, (IPv4Address{3, 3, 3, 3}));
     EXPECT_EQ(t.slot(2).ip, (IPv4Address{3, 3, 3, 3}));
     // The stale slot is not a record: lookups and touches ignore it.
-    EXPECT_EQ(t.countByMac(A), 2);
-    EXPECT_EQ(t.touchStation({9, 9, 9, 9}, B, 4.0), 3);
+    EXPECT_EQ(t.countByMac(MAC_A), 2);
+    EXPECT_EQ(t.touchStation({9, 9, 9, 9}, MAC_B, 4.0), 3);
     EXPECT_EQ(t.record(2).ip, (IPv4Address{9, 9, 9, 9}));
 }
 
@@ -77,7 +75,7 @@ TEST_F(StationTableTest, SortingByAddressIsNumericOrder) {
     auto t = table.lock();
     for (const IPv4Address& ip : {IPv4Address{10, 0, 0, 10}, IPv4Address{10, 0, 0, 0},
                                   IPv4Address{10, 0, 0, 2}, IPv4Address{9, 255, 255, 255}}) {
-        t.touchStation(ip, A, 1.0);
+        t.touchStation(ip, MAC_A, 1.0);
     }
     t.sortStations([](const StationRecord& a, const StationRecord& b) {
         return a.ip < b.ip ? -1 : (b.ip < a.ip ? 1 : 0);
@@ -93,16 +91,16 @@ TEST_F(StationTableTest, AFullTableGivesTheOldestRecordsSlotToANewPair) {
     for (int i = 0; i < STATION_SLOTS; ++i) {
         const IPv4Address ip{10, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i),
                              1};
-        t.touchStation(ip, A, i == 4000 ? 1.0 : 1000.0 + i);
+        t.touchStation(ip, MAC_A, i == 4000 ? 1.0 : 1000.0 + i);
     }
     t.setLastScanning(4000, 3.0);
-    EXPECT_EQ(t.touchStation({192, 168, 1, 1}, B, 99999.0), STATION_SLOTS);
-    EXPECT_EQ(t.findPair({192, 168, 1, 1}, B), 4000);
+    EXPECT_EQ(t.touchStation({192, 168, 1, 1}, MAC_B, 99999.0), STATION_SLOTS);
+    EXPECT_EQ(t.findPair({192, 168, 1, 1}, MAC_B), 4000);
     EXPECT_EQ(t.record(4000).lastScanning, 0.0);
-    EXPECT_EQ(t.findPair({10, 15, 160, 1}, A), NO_STATION);
+    EXPECT_EQ(t.findPair({10, 15, 160, 1}, MAC_A), NO_STATION);
     // Refreshing a known pair of a full table takes no slot.
-    EXPECT_EQ(t.touchStation({10, 0, 0, 1}, A, 100000.0), STATION_SLOTS);
-    EXPECT_EQ(t.findPair({192, 168, 1, 1}, B), 4000);
+    EXPECT_EQ(t.touchStation({10, 0, 0, 1}, MAC_A, 100000.0), STATION_SLOTS);
+    EXPECT_EQ(t.findPair({192, 168, 1, 1}, MAC_B), 4000);
 }
 
 // The table's lookups answer exactly as a scan of all records in index order does, through adds,

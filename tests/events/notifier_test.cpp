@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/events/recording_owner.h"
+#include "tests/support/recording_owner.h"
 #include "tests/support/temp_folder.h"
 
 namespace qv {

@@ -1,6 +1,8 @@
 #include "iptools/send_message_job.h"
 
 #include <atomic>
+#include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -79,6 +81,35 @@ TEST(SendJobs, JobsRunOnTheirOwnThreadsWithTheirOwnCopies) {
     release = true;
     EXPECT_TRUE(jobs.waitForJobs(std::chrono::seconds(10)));
     EXPECT_EQ(delivered.load(), 4);
+}
+
+TEST(SendJobs, AJobThatCannotGetAThreadIsDroppedAndCounted) {
+    int sends = 0;
+    int starts = 0;
+    SendJobs jobs(
+        [&](const std::string&, std::string_view, std::string_view, std::string_view) {
+            ++sends;
+            return true;
+        },
+        [&](std::function<void()>) {
+            ++starts;
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
+        });
+    EXPECT_NO_THROW(jobs.StartSendMessageJob("PC1;PC2", "Quorvane", "details"));
+    EXPECT_NO_THROW(jobs.StartSendMessageJob("PC1", "Quorvane", "details"));
+    EXPECT_EQ(starts, 2);
+    EXPECT_EQ(sends, 0);
+    EXPECT_EQ(jobs.droppedJobs(), 2);
+    EXPECT_TRUE(jobs.waitForJobs(std::chrono::milliseconds(0)));
+}
+
+TEST(SendJobs, ASendThatThrowsEndsOnlyItsJob) {
+    SendJobs jobs([](const std::string& target, std::string_view, std::string_view,
+                     std::string_view) -> bool { throw std::runtime_error(target); });
+    jobs.StartSendMessageJob("PC1", "Quorvane", "details");
+    EXPECT_TRUE(jobs.waitForJobs(std::chrono::seconds(10)));
+    EXPECT_EQ(jobs.droppedJobs(), 0);
 }
 
 } // namespace

@@ -30,7 +30,7 @@ private:
 struct EngineHarness {
     explicit EngineHarness(const Settings& initial = qv::defaultSettings("/x/"));
 
-    void frame(const Frame42& f) { detector.processArpFrame(f.data()); }
+    void frame(const Frame42& f) { detector.processArpFrame(f); }
     // Adds a binding to the table directly, seen `secondsAgo` before the clock's time.
     void station(const IPv4Address& ip, const MacAddress& mac, double secondsAgo = 60);
     void advance(double seconds) { clock.advanceSeconds(seconds); }

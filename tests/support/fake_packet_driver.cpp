@@ -1,6 +1,7 @@
 #include "tests/support/fake_packet_driver.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace qv::test {
 
@@ -25,6 +26,9 @@ public:
         FakeRead next = std::move(queue.front());
         queue.pop_front();
         m_driver.m_changed.notify_all();
+        if (next.throws) {
+            throw std::runtime_error("the adapter went away");
+        }
         const std::size_t n = std::min(next.bytes.size(), buffer.size());
         std::copy_n(next.bytes.begin(), n, buffer.begin());
         ++m_received;

@@ -15,6 +15,7 @@ namespace qv::test {
 struct FakeRead {
     std::vector<std::uint8_t> bytes;
     bool full = false;
+    bool throws = false; // the read throws, as a driver whose adapter went away might
 };
 
 // A packet driver whose adapters deliver a table of read buffers and then stay silent: a read

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 
 namespace qv {
 

@@ -1,4 +1,4 @@
-#include "app/shared_settings.h"
+#include "settings/shared_settings.h"
 
 namespace qv {
 namespace {

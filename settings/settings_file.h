@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/settings.h"
 #include "common/data_folder.h"
+#include "settings/settings.h"
 
 namespace qv {
 

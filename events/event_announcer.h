@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string_view>
+
+namespace qv {
+
+// The one entry for every detected event. The engine raises events through this interface, on
+// capture threads and on the scan timer's thread alike, never with a store's guard held.
+class EventAnnouncer {
+public:
+    virtual ~EventAnnouncer() = default;
+    virtual void AnnounceEvent(std::string_view type, std::string_view details) = 0;
+};
+
+} // namespace qv
