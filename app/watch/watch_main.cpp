@@ -22,6 +22,20 @@ int usageError(const std::string& error) {
     return 2;
 }
 
+// Frames, scan passes and messages that an error cut short are rare (memory or threads ran out),
+// but a watcher that says nothing of them would report a failure as success.
+void reportFailures(Monitor& monitor) {
+    const auto say = [](unsigned long long count, const char* what) {
+        if (count > 0) {
+            std::fprintf(stderr, "quorvane-watch: %llu %s\n", count, what);
+        }
+    };
+    say(monitor.detector().failedFrames(), "frames were cut short by an error");
+    say(monitor.scans().failedPasses(), "scan passes were cut short by an error");
+    say(static_cast<unsigned long long>(monitor.sendJobs().droppedJobs()),
+        "network messages were dropped: no thread could be started for them");
+}
+
 // Loads the stores as the program's start-up does, runs, then saves the station table and gives
 // running send jobs a moment to finish. Replay runs on capture time, live capture on the local
 // clock.
@@ -41,6 +55,7 @@ int watch(const WatchOptions& options) {
                            : watchLive(options.interfaces, monitor, settingsRead, stderr);
 
     monitor.sendJobs().waitForJobs(SEND_JOB_GRACE);
+    reportFailures(monitor);
     if (!monitor.saveStations()) {
         std::fprintf(stderr, "quorvane-watch: cannot write %s\n", monitor.stationsPath().c_str());
         return 1;
