@@ -1,6 +1,10 @@
 #include "common/data_folder.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace qv {
 
@@ -8,6 +12,28 @@ std::string DataFolder::DataFilePath(std::string_view fileName) const {
     std::error_code ignored;
     std::filesystem::create_directories(m_folder, ignored);
     return (m_folder / fileName).string();
+}
+
+std::optional<std::string> DataFolder::writeProblem() const {
+    std::error_code error;
+    std::filesystem::create_directories(m_folder, error);
+    if (error) {
+        return error.message();
+    }
+    // An anonymous file shows whether the folder takes new files without ever leaving one.
+    int fd = ::open(m_folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    int openError = errno;
+    if (fd < 0 && (openError == EOPNOTSUPP || openError == EISDIR)) {
+        const std::string probe = (m_folder / ".write-probe").string();
+        fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        openError = errno;
+        ::unlink(probe.c_str());
+    }
+    if (fd < 0) {
+        return std::strerror(openError);
+    }
+    ::close(fd);
+    return std::nullopt;
 }
 
 } // namespace qv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,10 @@ public:
     std::string DataFilePath(std::string_view fileName) const;
 
     const std::filesystem::path& folder() const { return m_folder; }
+
+    // Why files cannot be written in the folder (it cannot be created, or a new file cannot be
+    // made in it), or nothing when they can. Leaves no file behind.
+    std::optional<std::string> writeProblem() const;
 
 private:
     std::filesystem::path m_folder;

@@ -10,6 +10,7 @@
 #include "app/watch/replay.h"
 #include "app/watch/watch_options.h"
 #include "common/file_io.h"
+#include "common/instance_lock.h"
 
 namespace {
 
@@ -42,6 +43,11 @@ void reportFailures(Monitor& monitor) {
 int watch(const WatchOptions& options) {
     const DataFolder folder = options.dataDir ? DataFolder(*options.dataDir)
                                               : DataFolder::underRoot(DataFolder::SYSTEM_ROOT);
+    const InstanceLock lock(folder);
+    if (lock.state() == InstanceLock::State::Held) {
+        std::fprintf(stderr, "quorvane-watch: %s\n", folderInUseMessage(folder).c_str());
+        return 1;
+    }
     EventPrinter printer(stdout, stderr);
     ManualClock captureClock;
     LocalClock localClock;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/instance_lock.h"
 #include "engine/arp_frame.h"
 #include "engine/station_table.h"
 #include "settings/settings_file.h"
@@ -171,6 +172,21 @@ TEST_F(WatchReplay, MissingAndForeignCapturesAreRefusedClearly) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("LINUX_SLL (113) is not Ethernet"), std::string::npos) << run.err;
     EXPECT_TRUE(run.out.empty());
+}
+
+// One writer per data folder: a folder held by another process is refused by name, and nothing
+// of it is touched.
+TEST_F(WatchReplay, AFolderInUseIsRefusedAndLeftAlone) {
+    const std::string path = capture(bindingsCapture());
+    const InstanceLock holder{DataFolder(data)};
+    ASSERT_EQ(holder.state(), InstanceLock::State::Acquired);
+    const auto run = replay(path);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("the data folder " + data.string() + " is in use"), std::string::npos)
+        << run.err;
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(std::vector<std::filesystem::path>(std::filesystem::directory_iterator(data), {}),
+              std::vector<std::filesystem::path>{data / LOCK_FILE_NAME});
 }
 
 } // namespace

@@ -24,6 +24,15 @@ TEST(DataFolder, TheSystemFolderIsUnderVarLib) {
     EXPECT_EQ(DataFolder::underRoot(DataFolder::SYSTEM_ROOT).folder(), "/var/lib/Quorvane");
 }
 
+TEST(DataFolder, AWriteProblemIsNamedAndAWritableFolderKeepsNoProbe) {
+    test::TempFolder root;
+    const DataFolder good(root / "Quorvane");
+    EXPECT_EQ(good.writeProblem(), std::nullopt);
+    EXPECT_TRUE(std::filesystem::is_empty(good.folder()));
+    test::writeText(root / "file", "x");
+    EXPECT_EQ(DataFolder(root / "file" / "Quorvane").writeProblem(), "Not a directory");
+}
+
 TEST(FileIo, ReplacingWritesTheWholeFileAndLeavesNoTemporaryBehind) {
     test::TempFolder root;
     const std::string path = (root / "file.dat").string();
