@@ -29,4 +29,8 @@ bool Monitor::saveStations() {
     return m_stations->lock().saveStations(stationsPath());
 }
 
+bool Monitor::saveSettings() {
+    return SaveSettings(m_settings.snapshot(), m_folder);
+}
+
 } // namespace qv

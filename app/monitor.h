@@ -40,6 +40,8 @@ public:
     int loadStations();
     // Writes ipmac.dat; false when it could not be written.
     bool saveStations();
+    // Writes Quorvane.cfg; false when it could not be written.
+    bool saveSettings();
     std::string stationsPath() const { return m_folder.DataFilePath(STATION_FILE_NAME); }
 
     const DataFolder& folder() const { return m_folder; }

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include <QDialog>
+
+#include "gui/about_page.h"
+#include "gui/navigation_panel.h"
+#include "gui/options_page.h"
+
+class QPushButton;
+class QStackedWidget;
+
+namespace qv {
+
+class ArpLogPage;
+class ArpLogRing;
+class CaptureControl;
+class EventsModel;
+class EventsPage;
+class IpMacPage;
+class SharedSettings;
+class SoundPlayer;
+class StationTable;
+
+// What the main window works on: the engine's stores, the capture table, the sound player for
+// the Play button, the events list, and how the program saves and opens web pages.
+struct WindowServices {
+    SharedSettings& settings;
+    CaptureControl& capture;
+    ArpLogRing& liveLog;
+    StationTable& stations;
+    SoundPlayer& sound;
+    EventsModel& events;
+    std::function<void()> save; // writes Quorvane.cfg and ipmac.dat
+    OpenPage openPage;
+};
+
+// The main window (TfQuorvane): the navigation panel, five pages without tabs and the bottom
+// buttons. It lives from start to end, hidden in the tray; every close saves the configuration
+// and the station table, and capture goes on.
+class MainWindow : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr QSize CLIENT_SIZE{734, 428};
+
+    explicit MainWindow(WindowServices services, QWidget* parent = nullptr);
+
+    // Marks the page on the panel, refreshes the ARP log and IP<->MAC pages when they are chosen,
+    // and shows it.
+    void SelectPage(Page page);
+    Page currentPage() const;
+    // A tray command: the page, then the window, shown or brought to the front.
+    void openOn(Page page);
+
+    void RefreshARPTable();
+    void RefreshIPMACTable();
+    // Stores the Options page into the record and starts or stops capture to match.
+    void bApplyClick();
+    bool applyEnabled() const;
+
+protected:
+    // FormShow, every time the window is shown: the pages show the record.
+    void showEvent(QShowEvent* event) override;
+    // FormClose, however the window closes: the configuration and the station table are saved.
+    void done(int result) override;
+
+private:
+    QWidget* buildBottom();
+    std::vector<AdapterEntry> adapters() const;
+    void updateApplyEnabled();
+
+    WindowServices m_services;
+    NavigationPanel* m_navigation;
+    QStackedWidget* m_pages;
+    EventsPage* m_events;
+    ArpLogPage* m_arpLog;
+    IpMacPage* m_ipMac;
+    OptionsPage* m_options;
+    AboutPage* m_about;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_apply = nullptr;
+    bool m_placed = false;
+};
+
+} // namespace qv

@@ -1,0 +1,144 @@
+#include "gui/start_up.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QSocketNotifier>
+#include <QUrl>
+
+#include "common/file_io.h"
+#include "common/instance_lock.h"
+#include "engine/helper/helper_driver.h"
+#include "engine/pcap/pcap_driver.h"
+#include "gui/tray_program.h"
+#include "gui/web_pages.h"
+
+namespace qv {
+namespace {
+
+sigset_t endSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaddset(&set, s);
+    }
+    return set;
+}
+
+// An X server that goes away ends the program through exit() on the GUI thread; the handler saves
+// what a close would have saved before the process goes.
+TrayProgram* runningProgram = nullptr;
+void saveAtExit() {
+    if (runningProgram != nullptr) {
+        runningProgram->shutdown();
+    }
+}
+
+} // namespace
+
+std::optional<TrayOptions> parseTrayOptions(const std::vector<std::string>& arguments,
+                                            std::string& error) {
+    TrayOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] != "--data-dir") {
+            error = "unknown option " + arguments[i];
+            return std::nullopt;
+        }
+        if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+            error = "--data-dir needs a value";
+            return std::nullopt;
+        }
+        if (options.dataDir) {
+            error = "--data-dir is given twice";
+            return std::nullopt;
+        }
+        options.dataDir = arguments[++i];
+    }
+    return options;
+}
+
+QString folderProblemText(const DataFolder& folder, const std::string& problem) {
+    const QString path = QString::fromStdString(folder.folder().string());
+    return QObject::tr("Quorvane cannot write its files in the data folder %1 (%2).\n\n"
+                       "Events, the ARP log and the station table will not be saved until it "
+                       "can. Make the folder writable for you, for example with\n\n"
+                       "    sudo install -d -o $USER %1\n\n"
+                       "or start Quorvane with --data-dir and a folder of your own.")
+        .arg(path, QString::fromStdString(problem));
+}
+
+bool MessageBoxDialogs::offerDriverDownload() {
+    return QMessageBox::critical(nullptr, "Error!", DRIVER_PROMPT,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void MessageBoxDialogs::reportFolderProblem(const QString& text) {
+    QMessageBox::warning(nullptr, "Quorvane", text);
+}
+
+void blockEndSignals() {
+    const sigset_t set = endSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+EndSignals::EndSignals(QObject* parent) : QObject(parent) {
+    const sigset_t set = endSignals();
+    m_fd = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (m_fd < 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        signalfd_siginfo info;
+        while (::read(m_fd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+            emit received(static_cast<int>(info.ssi_signo));
+        }
+    });
+}
+
+EndSignals::~EndSignals() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+int runTrayProgram(const DataFolder& folder, StartUpDialogs& dialogs,
+                   const std::function<int()>& bindDriver) {
+    const InstanceLock lock(folder);
+    if (lock.state() == InstanceLock::State::Held) {
+        std::fprintf(stderr, "quorvane: %s\n", folderInUseMessage(folder).c_str());
+        return 0;
+    }
+    if (bindDriver() != 0) {
+        if (dialogs.offerDriverDownload()) {
+            QDesktopServices::openUrl(QUrl(LIBPCAP_DOWNLOAD_PAGE));
+        }
+        return 1;
+    }
+    if (const auto problem = folder.writeProblem()) {
+        dialogs.reportFolderProblem(folderProblemText(folder, *problem));
+    }
+    PcapDriver lister;
+    HelperDriver driver(findCaptureHelper(programFolder(), QUORVANE_INSTALLED_HELPER), lister);
+    TrayProgram program(folder, driver);
+    EndSignals ends;
+    QObject::connect(&ends, &EndSignals::received, qApp, &QCoreApplication::quit);
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &program,
+                     [&program] { program.saveAll(); });
+    program.start();
+    runningProgram = &program;
+    static const bool registered = std::atexit(saveAtExit) == 0;
+    static_cast<void>(registered);
+    const int status = QApplication::exec();
+    program.shutdown();
+    runningProgram = nullptr;
+    return status;
+}
+
+} // namespace qv

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+
+namespace qv {
+
+// A picture of the program's resources (an SVG drawn for Quorvane), rendered at `size` pixels
+// of the screen's scale, without depending on an image-format plugin.
+QPixmap svgPixmap(const QString& resource, QSize size);
+
+} // namespace qv

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <initializer_list>
+
+class QTableView;
+
+namespace qv {
+
+// The look the main window's report lists share: whole-row, multi-row selection that stays
+// visible without focus, read-only, uniform rows without a row header, fixed column widths, and
+// column headers that cannot be clicked unless a list sorts.
+void setReportLook(QTableView& view, std::initializer_list<int> columnWidths,
+                   bool clickableHeaders = false);
+
+} // namespace qv

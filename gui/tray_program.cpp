@@ -1,0 +1,104 @@
+#include "gui/tray_program.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "common/file_io.h"
+#include "gui/web_pages.h"
+
+namespace qv {
+namespace {
+
+constexpr auto SEND_JOB_GRACE = std::chrono::seconds(2);
+
+} // namespace
+
+std::string soundFolder() {
+    const std::string program = programFolder();
+    for (const std::string& folder :
+         {program, program + "../share/quorvane/", std::string(QUORVANE_INSTALLED_DATA)}) {
+        if (QFileInfo(QString::fromStdString(folder + "event.wav")).isFile()) {
+            return folder;
+        }
+    }
+    return QUORVANE_INSTALLED_DATA;
+}
+
+TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, QObject* parent)
+    : QObject(parent), m_eventList(m_events),
+      m_monitor(folder, m_clock, m_eventList, Presenters{&m_tray, &m_sound},
+                [this] {
+                    if (m_window) {
+                        m_window->RefreshARPTable();
+                    }
+                }),
+      m_capture(driver, m_monitor.detector()), m_resume(m_capture) {
+    m_window = std::make_unique<MainWindow>(WindowServices{
+        m_monitor.settings(), m_capture, m_monitor.liveLog(), m_monitor.stations(), m_sound,
+        m_events, [this] { saveAll(); }, [this](const QUrl& page, bool) { openPage(page); }});
+    m_scanTimer.setObjectName("tDetectScan");
+    m_scanTimer.setInterval(1000);
+    connect(&m_scanTimer, &QTimer::timeout, this, [this] { m_monitor.scans().detectScans(); });
+    m_scanTimer.start();
+    connect(&m_tray, &TrayIcon::eventsChosen, this, [this] { m_window->openOn(Page::Events); });
+    connect(&m_tray, &TrayIcon::optionsChosen, this, [this] { m_window->openOn(Page::Options); });
+    connect(&m_tray, &TrayIcon::aboutChosen, this, [this] { m_window->openOn(Page::About); });
+    connect(&m_tray, &TrayIcon::helpChosen, this, [this] { openPage(makerHomePage()); });
+    connect(&m_tray, &TrayIcon::homePageChosen, this,
+            [this] { openPage(localeIsCyrillic() ? makerHomePage() : productPage()); });
+    connect(&m_tray, &TrayIcon::productPageChosen, this, [this] { openPage(productPage()); });
+    connect(&m_tray, &TrayIcon::exitChosen, this, &TrayProgram::exitProgram);
+    connect(&m_eventList, &GuiEventList::failed, this, &TrayProgram::warn);
+    m_resume.listen(QDBusConnection::systemBus());
+}
+
+TrayProgram::~TrayProgram() {
+    shutdown();
+}
+
+void TrayProgram::start() {
+    const bool settingsRead = m_monitor.loadSettings(soundFolder());
+    m_monitor.loadStations();
+    m_capture.enumerateAdapters();
+    m_capture.startSelected(m_monitor.settings(), settingsRead);
+    m_monitor.journal().LoadEventsTable();
+    m_tray.show();
+}
+
+void TrayProgram::saveAll() {
+    m_monitor.saveSettings();
+    m_monitor.saveStations();
+}
+
+void TrayProgram::exitProgram() {
+    if (m_window->isVisible()) {
+        m_window->reject();
+    }
+    QCoreApplication::quit();
+}
+
+void TrayProgram::shutdown() {
+    if (m_ended) {
+        return;
+    }
+    m_ended = true;
+    m_scanTimer.stop();
+    saveAll();
+    m_capture.stopAll();
+    m_monitor.sendJobs().waitForJobs(SEND_JOB_GRACE);
+}
+
+void TrayProgram::openPage(const QUrl& page) {
+    QDesktopServices::openUrl(page);
+}
+
+void TrayProgram::warn(const QString& message) {
+    auto* box = new QMessageBox(QMessageBox::Warning, "Quorvane", message, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+} // namespace qv

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+
+#include <QTest>
+
+#include "gui/tray_program.h"
+#include "tests/support/fake_packet_driver.h"
+#include "tests/support/temp_folder.h"
+
+namespace qv::test {
+
+// The tray program on a temporary data folder, capturing through a fake driver with two
+// adapters, started as at a first run (every adapter selected). The window stays hidden until a
+// test shows it.
+struct GuiFixture {
+    GuiFixture() {
+        driver.adapters = {{"eth0", "Intel Ethernet", "192.168.1.5"}, {"eth1", "Realtek", ""}};
+        program = std::make_unique<TrayProgram>(folder, driver);
+        program->start();
+    }
+
+    template <typename Widget>
+    Widget* find(const char* name) {
+        return program->window().findChild<Widget*>(name);
+    }
+    std::filesystem::path file(const char* name) const { return folder.folder() / name; }
+
+    TempFolder root;
+    DataFolder folder{root / "Quorvane"};
+    FakePacketDriver driver;
+    std::unique_ptr<TrayProgram> program;
+};
+
+} // namespace qv::test
