@@ -19,9 +19,11 @@ constexpr auto SEND_JOB_GRACE = std::chrono::seconds(2);
 std::string soundFolder() {
     const std::string program = programFolder();
     for (const std::string& folder :
-         {program, program + "../share/quorvane/", std::string(QUORVANE_INSTALLED_DATA)}) {
-        if (QFileInfo(QString::fromStdString(folder + "event.wav")).isFile()) {
-            return folder;
+         {program + "../share/quorvane/", std::string(QUORVANE_INSTALLED_DATA),
+          std::string(QUORVANE_BUILD_TREE)}) {
+        const QFileInfo sound(QString::fromStdString(folder + "event.wav"));
+        if (sound.isFile()) {
+            return sound.canonicalPath().toStdString() + "/";
         }
     }
     return QUORVANE_INSTALLED_DATA;

@@ -62,7 +62,8 @@ private:
     bool m_ended = false;
 };
 
-// Where the default sound lives: beside the program in the build tree, or in share/quorvane.
+// Where the default sound lives: in share/quorvane beside the program's folder, where this build
+// installs it, or in the build tree.
 std::string soundFolder();
 
 } // namespace qv

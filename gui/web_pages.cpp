@@ -8,11 +8,13 @@
 namespace qv {
 namespace {
 
-// Beside the program in the build tree, or installed under share/doc.
+// Installed under share/doc beside the program's folder, or where this build installs it, or in
+// the build tree it was built in.
 QString documentationFolder() {
     const QString program = QString::fromStdString(programFolder());
-    for (const QString& folder : {program + "doc/", program + "../share/doc/Quorvane/",
-                                  QStringLiteral(QUORVANE_INSTALLED_DOC)}) {
+    for (const QString& folder :
+         {program + "../share/doc/Quorvane/", QStringLiteral(QUORVANE_INSTALLED_DOC),
+          QStringLiteral(QUORVANE_BUILD_TREE "doc/")}) {
         if (QFileInfo(folder + "index.html").isFile()) {
             return QFileInfo(folder).canonicalFilePath() + "/";
         }

@@ -1,6 +1,8 @@
 // The navigation panel, the tray menu's commands and Exit, on Qt's offscreen platform.
 
 #include <QAction>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -8,6 +10,7 @@
 
 #include "engine/station_table.h"
 #include "gui/navigation_panel.h"
+#include "gui/web_pages.h"
 #include "tests/gui/gui_fixture.h"
 
 namespace qv {
@@ -15,7 +18,12 @@ namespace qv {
 class NavigationTest : public QObject {
     Q_OBJECT
 
+public slots:
+    void opened(const QUrl& url) { m_opened << url; }
+
 private:
+    QList<QUrl> m_opened;
+
     std::unique_ptr<test::GuiFixture> f;
     NavigationPanel* panel() { return f->find<NavigationPanel>("pLeft"); }
     MainWindow& window() { return f->program->window(); }
@@ -121,6 +129,37 @@ private slots:
             QCOMPARE(text.size(), 255);
             QCOMPARE(title.mid(5, 1), text.mid(8, 1));
         }
+    }
+
+    // Every web address the program opens is a page of its own documentation that exists; the
+    // home page is the maker's only for a user whose language is written in Cyrillic.
+    void theMenusWebItemsOpenPagesThatExist() {
+        QDesktopServices::setUrlHandler("file", this, "opened");
+        const auto open = [&](const char* item, const QLocale& locale) {
+            QLocale::setDefault(locale);
+            m_opened.clear();
+            trayItem(item)->trigger();
+            QLocale::setDefault(QLocale::c());
+            return m_opened.size() == 1 ? m_opened.front().fileName() : QString();
+        };
+        const QLocale english(QLocale::English, QLocale::UnitedStates);
+        const QLocale russian(QLocale::Russian, QLocale::Russia);
+        QCOMPARE(open("miHelp", english), QString("team.html"));
+        QCOMPARE(open("miHomePage", english), QString("index.html"));
+        QCOMPARE(open("miHomePage", russian), QString("team.html"));
+        QCOMPARE(
+            open("miHomePage", QLocale(QLocale::Serbian, QLocale::LatinScript, QLocale::Serbia)),
+            QString("index.html"));
+        for (const char* item : {"miSubscribeToNews", "miSendComments", "miSoftwareForum"}) {
+            QCOMPARE(open(item, english), QString("index.html"));
+        }
+        window().openOn(Page::About);
+        m_opened.clear();
+        QTest::mouseClick(f->find<QLabel>("lThink"), Qt::LeftButton);
+        QCOMPARE(m_opened.size(), 1);
+        QVERIFY(QFileInfo(m_opened.front().toLocalFile()).isFile());
+        QVERIFY(QFileInfo(makerHomePage().toLocalFile()).isFile());
+        QDesktopServices::unsetUrlHandler("file");
     }
 
     // Stations learned while the window is hidden are saved by Exit too.

@@ -1,0 +1,300 @@
+// The whole tray program on a real X desktop: Xvfb with icewm's XEmbed tray, the program run as
+// an unprivileged user inside a network namespace, capturing through the capture helper, and
+// driven as a user would drive it, with xdotool and wmctrl. Needs root (for the namespaces and the
+// helper's capabilities) and the desktop tools; skips, saying why, without them. Screenshots of
+// the five pages are kept in build/tests/output/tray-desktop.
+
+#include <csignal>
+#include <cstdio>
+#include <dirent.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "engine/arp_frame.h"
+#include "engine/station_table.h"
+#include "tests/support/arp_frames.h"
+#include "tests/support/netns.h"
+#include "tests/support/process.h"
+#include "tests/support/raw_sender.h"
+#include "tests/support/temp_folder.h"
+
+namespace qv {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr uid_t USER = 4242; // an unprivileged user of the test's own, with no login
+const std::filesystem::path OUTPUT = QV_BINARY_DIR "/tests/output/tray-desktop";
+const std::string TITLE = "Quorvane, version 1.20";
+
+std::string output(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char chunk[4096];
+        std::size_t n;
+        while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) {
+            text.append(chunk, n);
+        }
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 30s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return true;
+}
+
+// Processes named `comm` whose command line holds `marker`.
+std::vector<pid_t> processes(const std::string& comm, const std::string& marker) {
+    std::vector<pid_t> found;
+    DIR* proc = ::opendir("/proc");
+    while (const dirent* entry = ::readdir(proc)) {
+        const std::string dir = std::string("/proc/") + entry->d_name;
+        std::string name;
+        std::getline(std::ifstream(dir + "/comm"), name);
+        std::string cmdline = test::readText(dir + "/cmdline");
+        if (name == comm && cmdline.find(marker) != std::string::npos) {
+            found.push_back(std::stoi(entry->d_name));
+        }
+    }
+    ::closedir(proc);
+    return found;
+}
+
+std::string statusField(pid_t pid, const std::string& field) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(field + ":", 0) == 0) {
+            return line.substr(line.find_first_not_of(" \t", field.size() + 1));
+        }
+    }
+    return "";
+}
+
+class Desktop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const auto reason = test::VethPair::unavailableReason()) {
+            GTEST_SKIP() << *reason;
+        }
+        for (const char* tool :
+             {"Xvfb", "icewm", "xdotool", "wmctrl", "xwininfo", "setpriv", "setcap"}) {
+            if (test::shell(std::string("command -v ") + tool + " >/dev/null 2>&1") != 0) {
+                GTEST_SKIP() << tool << " is missing (./test installs the desktop tools)";
+            }
+        }
+        for (int n = 90; n < 200; ++n) {
+            if (!std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n))) {
+                m_display = ":" + std::to_string(n);
+                break;
+            }
+        }
+        m_xvfb = std::make_unique<test::BackgroundProcess>(
+            "exec Xvfb " + m_display + " -screen 0 1280x800x24 -nolisten tcp -ac 2>/dev/null");
+        ASSERT_TRUE(eventually([&] {
+            return test::shell("DISPLAY=" + m_display + " xwininfo -root >/dev/null 2>&1") == 0;
+        }));
+        startWindowManager();
+        m_pair = std::make_unique<test::VethPair>();
+        prepareFolders();
+        std::filesystem::create_directories(OUTPUT);
+    }
+
+    void startWindowManager() {
+        m_icewm = std::make_unique<test::BackgroundProcess>("exec env DISPLAY=" + m_display +
+                                                            " icewm >/dev/null 2>&1");
+    }
+
+    // The program and its helper as they are installed: the helper alone carries the capture
+    // capabilities, and only its group may run it.
+    void prepareFolders() {
+        ::chmod(m_root.path().c_str(), 0755);
+        const std::string gid = std::to_string(USER);
+        for (const char* dir : {"bin", "home", "run", "data"}) {
+            std::filesystem::create_directories(m_root / dir);
+        }
+        ASSERT_EQ(test::shell("set -e; cd " + m_root.path().string() +
+                              "; cp " QV_BINARY_DIR "/quorvane bin/; cp " QV_BINARY_DIR
+                              "/quorvane-capture bin/; chown root:" +
+                              gid +
+                              " bin/quorvane-capture; chmod 0750 bin/quorvane-capture; setcap "
+                              "cap_net_raw,cap_net_admin=ep bin/quorvane-capture; chown " +
+                              gid + ":" + gid + " home run data; chmod 0700 run"),
+                  0);
+    }
+
+    std::string programCommand(const std::string& out) const {
+        const std::string root = m_root.path().string();
+        return "exec ip netns exec " + m_pair->namespaceB() +
+               " setpriv --reuid=" + std::to_string(USER) + " --regid=" + std::to_string(USER) +
+               " --clear-groups env -i DISPLAY=" + m_display + " HOME=" + root +
+               "/home XDG_RUNTIME_DIR=" + root + "/run LC_ALL=C TZ=UTC " + root +
+               "/bin/quorvane --data-dir " + root + "/data >" + out + " 2>&1";
+    }
+
+    std::string x(const std::string& command) const {
+        return output("DISPLAY=" + m_display + " " + command + " 2>/dev/null");
+    }
+
+    // The tray icon's window when it is docked: a window of the program's class whose parent is
+    // not the root window.
+    std::optional<std::pair<std::string, std::string>> dockedIcon() const {
+        std::istringstream ids(x("xdotool search --classname quorvane"));
+        for (std::string id; ids >> id;) {
+            const std::string tree = x("xwininfo -tree -id " + id);
+            const auto at = tree.find("Parent window id: ");
+            if (at != std::string::npos &&
+                tree.find("(the root window)", at) > tree.find('\n', at)) {
+                return std::make_pair(id, tree.substr(at + 18, tree.find(' ', at + 18) - at - 18));
+            }
+        }
+        return std::nullopt;
+    }
+
+    bool windowShown() const { return x("wmctrl -l").find(TITLE) != std::string::npos; }
+
+    void send(const MacAddress& mac, const IPv4Address& ip) {
+        test::VethPair::runIn(m_pair->namespaceA(), [&] {
+            test::RawSender sender(m_pair->interfaceA());
+            EXPECT_TRUE(
+                sender.send(test::arpFrame(ARP_REQUEST, mac, ip, ZERO_MAC, {10, 77, 0, 200})));
+        });
+    }
+
+    // The helpers this test's program started: their command line names the helper's copy.
+    std::string helperMarker() const { return (m_root / "bin" / "quorvane-capture").string(); }
+
+    std::string events() const { return test::readText(m_root / "data" / "Events.csv"); }
+
+    bool savedStation(const IPv4Address& ip) const {
+        StationTable table;
+        auto t = table.lock();
+        return t.loadStations((m_root / "data" / "ipmac.dat").string()) > 0 &&
+               t.findLatestByIp(ip) != NO_STATION;
+    }
+
+    test::TempFolder m_root;
+    std::string m_display;
+    std::unique_ptr<test::BackgroundProcess> m_xvfb;
+    std::unique_ptr<test::BackgroundProcess> m_icewm;
+    std::unique_ptr<test::VethPair> m_pair;
+};
+
+TEST_F(Desktop, TheTrayProgramRunsAsAUserWouldUseIt) {
+    const std::string marker = (m_root / "data").string();
+    const std::string log = (m_root / "quorvane.log").string();
+    test::BackgroundProcess program(programCommand(log));
+
+    // Docked in the tray, capturing through the helper, with no capability of its own.
+    std::optional<std::pair<std::string, std::string>> icon;
+    ASSERT_TRUE(eventually([&] { return (icon = dockedIcon()).has_value(); }))
+        << test::readText(log);
+    ASSERT_TRUE(eventually([&] { return !processes("quorvane-captur", helperMarker()).empty(); }))
+        << test::readText(log);
+    const auto programs = processes("quorvane", marker);
+    ASSERT_EQ(programs.size(), 1u);
+    EXPECT_EQ(statusField(programs[0], "CapEff"), "0000000000000000");
+    EXPECT_EQ(statusField(programs[0], "CapPrm"), "0000000000000000");
+    EXPECT_EQ(statusField(programs[0], "Uid").substr(0, 4), std::to_string(USER));
+    for (pid_t helper : processes("quorvane-captur", helperMarker())) {
+        EXPECT_EQ(statusField(helper, "CapEff"), "0000000000000000");
+    }
+
+    // Frames from the other namespace reach the journal.
+    const MacAddress first{2, 0, 0, 0, 0, 0x21};
+    send(first, {10, 77, 0, 21});
+    ASSERT_TRUE(eventually([&] {
+        return events().find("New station;10.77.0.21") != std::string::npos;
+    })) << test::readText(log);
+
+    // A double click on the icon shows the window; a picture of each page is kept.
+    x("xdotool mousemove --window " + icon->first + " 8 8 click --repeat 2 --delay 80 1");
+    ASSERT_TRUE(eventually([&] { return windowShown(); }));
+    std::string window = x("xdotool search --name '^" + TITLE + "$'");
+    window = window.substr(0, window.find('\n'));
+    const char* pages[] = {"events", "arp-log", "ip-mac", "options", "about"};
+    for (int page = 0; page < 5; ++page) {
+        x("xdotool mousemove --window " + window + " 49 " + std::to_string(47 + 74 * page) +
+          " click 1");
+        std::this_thread::sleep_for(700ms);
+        const std::string picture = (OUTPUT / (std::string(pages[page]) + ".png")).string();
+        EXPECT_EQ(test::shell("DISPLAY=" + m_display + " " QV_BINARY_DIR "/tests/qv-screenshot " +
+                              picture + " " + window + " 2>/dev/null"),
+                  0);
+        EXPECT_GT(std::filesystem::file_size(picture), 1000u) << pages[page];
+    }
+
+    // Closing the window saves the configuration and the station table.
+    x("wmctrl -c '" + TITLE + "'");
+    ASSERT_TRUE(eventually([&] { return !windowShown(); }));
+    ASSERT_TRUE(eventually([&] {
+        return std::filesystem::exists(m_root / "data" / "Quorvane.cfg") &&
+               savedStation({10, 77, 0, 21});
+    }));
+
+    // A second copy ends at once with status 0, and the first runs on.
+    test::BackgroundProcess second(programCommand((m_root / "second.log").string()));
+    EXPECT_EQ(second.wait(20s), 0);
+    EXPECT_NE(test::readText(m_root / "second.log").find("is in use"), std::string::npos);
+    EXPECT_FALSE(windowShown());
+
+    // The icon comes back when the tray's host restarts.
+    m_icewm.reset();
+    startWindowManager();
+    EXPECT_TRUE(eventually([&] {
+        const auto again = dockedIcon();
+        return again && again->second != icon->second;
+    }));
+
+    // SIGTERM saves the stations learned since the window was closed, and the helper ends too.
+    send({2, 0, 0, 0, 0, 0x22}, {10, 77, 0, 22});
+    ASSERT_TRUE(
+        eventually([&] { return events().find("New station;10.77.0.22") != std::string::npos; }));
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.wait(20s), 0) << test::readText(log);
+    EXPECT_TRUE(savedStation({10, 77, 0, 22}));
+    EXPECT_TRUE(
+        eventually([&] { return processes("quorvane-captur", helperMarker()).empty(); }, 5s));
+}
+
+// The desktop session ends: the X server goes away under the program, which saves the stations
+// it learned before it ends.
+TEST_F(Desktop, TheEndOfTheDesktopSessionSavesTheStations) {
+    const std::string log = (m_root / "quorvane.log").string();
+    test::BackgroundProcess program(programCommand(log));
+    ASSERT_TRUE(eventually([&] { return dockedIcon().has_value(); })) << test::readText(log);
+    send({2, 0, 0, 0, 0, 0x23}, {10, 77, 0, 23});
+    ASSERT_TRUE(eventually([&] {
+        return events().find("New station;10.77.0.23") != std::string::npos;
+    })) << test::readText(log);
+    m_icewm.reset();
+    m_xvfb.reset();
+    EXPECT_TRUE(program.wait(20s).has_value()) << test::readText(log);
+    EXPECT_TRUE(savedStation({10, 77, 0, 23})) << test::readText(log);
+    EXPECT_TRUE(
+        eventually([&] { return processes("quorvane-captur", helperMarker()).empty(); }, 5s));
+}
+
+TEST_F(Desktop, TheHelperNeverOutlivesAProgramThatIsKilled) {
+    test::BackgroundProcess program(programCommand((m_root / "quorvane.log").string()));
+    ASSERT_TRUE(eventually([&] { return !processes("quorvane-captur", helperMarker()).empty(); }))
+        << test::readText(m_root / "quorvane.log");
+    program.signal(SIGKILL);
+    program.wait(10s);
+    EXPECT_TRUE(
+        eventually([&] { return processes("quorvane-captur", helperMarker()).empty(); }, 5s));
+}
+
+} // namespace
+} // namespace qv
