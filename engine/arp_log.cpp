@@ -33,6 +33,7 @@ int ArpLogRing::Access::appendArpLog(ArpFrameBytes frame, TDateTime now) {
     std::copy(frame.begin(), frame.end(), entry.frame.begin());
     entry.time = now;
     m_ring.m_writePosition = (m_ring.m_writePosition + 1) % ARP_LOG_SLOTS;
+    ++m_ring.m_appended;
     m_ring.m_count = std::min(m_ring.m_count + 1, ARP_LOG_SLOTS - 1);
     return m_ring.m_count;
 }
@@ -59,6 +60,7 @@ void ArpLogRing::Access::copyTo(ArpLogRing& target) const {
     target.m_slots = m_ring.m_slots;
     target.m_writePosition = m_ring.m_writePosition;
     target.m_count = m_ring.m_count;
+    target.m_appended = m_ring.m_appended;
 }
 
 } // namespace qv

@@ -41,12 +41,16 @@ private:
     std::array<ArpLogEntry, ARP_LOG_SLOTS> m_slots;
     int m_writePosition = 0;
     int m_count = 0;
+    std::uint64_t m_appended = 0;
 };
 
 class ArpLogRing::Access {
 public:
     int count() const { return m_ring.m_count; }
     int writePosition() const { return m_ring.m_writePosition; }
+    // How many packets were ever appended: the sequence number of the next one. The packet with
+    // sequence number s, while still in the log, is in slot s modulo 8192.
+    std::uint64_t appended() const { return m_ring.m_appended; }
     const ArpLogEntry& slot(int index) const;
     // Entry `row` of the log, oldest first (row 0 is the oldest of the `count` entries).
     const ArpLogEntry& row(int row) const;
@@ -58,7 +62,8 @@ public:
     // The number of newest entries at most `seconds` old at `now`, walking newest first and
     // stopping at the first older entry. With `trim` the log keeps only those entries.
     int countRecent(int seconds, bool trim, TDateTime now);
-    // Makes `target` an exact copy of this log: slots, write position and count of one moment.
+    // Makes `target` an exact copy of this log: slots, write position, count and sequence of one
+    // moment.
     // Takes the target's guard while this log's is held.
     void copyTo(ArpLogRing& target) const;
 

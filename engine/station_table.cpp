@@ -1,6 +1,7 @@
 #include "engine/station_table.h"
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 #include "common/byte_order.h"
@@ -120,6 +121,24 @@ int StationTable::Access::deleteStation(int index) {
     auto first = m_table.m_slots.begin() + index;
     std::copy(first + 1, m_table.m_slots.begin() + count(), first);
     --m_table.m_count;
+    reindex();
+    return count();
+}
+
+// The records move exactly as one deleteStation after the other would move them, from the highest
+// index down, so the slots beyond the count (written to ipmac.dat too) end up the same; only the
+// index is rebuilt once at the end instead of after each record.
+int StationTable::Access::deleteStations(std::vector<int> indices) {
+    std::sort(indices.begin(), indices.end(), std::greater<>());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    for (int index : indices) {
+        if (index < 0 || index >= count()) {
+            continue;
+        }
+        auto first = m_table.m_slots.begin() + index;
+        std::copy(first + 1, m_table.m_slots.begin() + count(), first);
+        --m_table.m_count;
+    }
     reindex();
     return count();
 }

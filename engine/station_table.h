@@ -63,6 +63,10 @@ public:
     // Removes a record, keeping the order of the rest; an index at or beyond the count does
     // nothing. Returns the count.
     int deleteStation(int index);
+    // Removes the records at `indices` (in any order; repeats and indices out of range are
+    // passed over) in one pass, as deleteStation on each from the highest down would. Returns
+    // the count.
+    int deleteStations(std::vector<int> indices);
     void resetRequestCounts();
     void addRequest(int index);
     void setLastScanning(int index, TDateTime when);

@@ -163,5 +163,36 @@ TEST_F(StationTableTest, LookupsAgreeWithAScanOfTheWholeTable) {
     }
 }
 
+// Deleting many records at once leaves the same image, stale slots included, as deleting them one
+// by one from the highest index down.
+TEST(StationTable, DeletingManyAtOnceEqualsDeletingOneByOne) {
+    const std::vector<std::vector<int>> cases = {
+        {1, 3}, {0}, {99}, {5, 5, 7}, {-1, 200, 2}, {}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}};
+    for (const auto& indices : cases) {
+        StationTable one;
+        StationTable many;
+        for (StationTable* table : {&one, &many}) {
+            auto t = table->lock();
+            for (int n = 0; n < 100; ++n) {
+                t.touchStation({10, 0, 0, static_cast<std::uint8_t>(n)},
+                               {2, 0, 0, 0, 0, static_cast<std::uint8_t>(n % 7)}, 100.0 + n);
+            }
+        }
+        auto sorted = indices;
+        std::sort(sorted.rbegin(), sorted.rend());
+        sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+        auto a = one.lock();
+        for (int i : sorted) {
+            a.deleteStation(i);
+        }
+        auto b = many.lock();
+        b.deleteStations(indices);
+        EXPECT_EQ(a.image(), b.image());
+        for (int i = 0; i < b.count(); ++i) {
+            EXPECT_EQ(b.findPair(b.record(i).ip, b.record(i).mac), i);
+        }
+    }
+}
+
 } // namespace
 } // namespace qv
