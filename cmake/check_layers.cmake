@@ -9,7 +9,7 @@ if(NOT SOURCE_DIR)
 endif()
 
 # Bottom to top. A path belongs to the longest layer folder it starts with.
-set(LAYERS common settings iptools events engine engine/pcap app gui)
+set(LAYERS common settings iptools events engine engine/pcap tables app gui)
 
 function(layer_of path out)
     set(best -1)

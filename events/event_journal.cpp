@@ -12,21 +12,21 @@
 namespace qv {
 namespace {
 
-std::vector<std::string> splitLines(std::string_view text) {
-    std::vector<std::string> lines;
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\r' && text[i] != '\n') {
             continue;
         }
-        lines.emplace_back(text.substr(start, i - start));
+        lines.push_back(text.substr(start, i - start));
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
             ++i;
         }
         start = i + 1;
     }
     if (start < text.size()) {
-        lines.emplace_back(text.substr(start));
+        lines.push_back(text.substr(start));
     }
     return lines;
 }
@@ -84,11 +84,21 @@ bool EventJournal::LoadEventsTable() {
 }
 
 bool EventJournal::SaveEventsTable(const std::vector<EventEntry>& entries) {
+    std::lock_guard lock(m_guard);
+    return writeTable(entries);
+}
+
+bool EventJournal::RewriteEventsTable(const std::function<std::vector<EventEntry>()>& entries) {
+    std::lock_guard lock(m_guard);
+    return writeTable(entries());
+}
+
+// The caller holds the guard.
+bool EventJournal::writeTable(const std::vector<EventEntry>& entries) {
     std::string text = std::string(EVENTS_SAVE_HEADER) + "\r\n";
     for (const EventEntry& entry : entries) {
         text += eventLine(entry) + "\r\n";
     }
-    std::lock_guard lock(m_guard);
     const std::string file = path();
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     if (!replaceFileContents(file, bytes)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -31,10 +32,16 @@ public:
     // Rewrites the file from `entries` under the save header, by writing a new file and renaming
     // it over the old one. False (and a failure reported) when it cannot be written.
     bool SaveEventsTable(const std::vector<EventEntry>& entries);
+    // The same, with the list taken by `entries` while the guard is held: no line can be appended
+    // between the moment the list is made and the rewrite, so a list that has applied every step
+    // handed to it loses no line and shows none twice. `entries` must not call into the journal.
+    bool RewriteEventsTable(const std::function<std::vector<EventEntry>()>& entries);
 
     std::string path() const { return m_folder.DataFilePath(EVENTS_FILE_NAME); }
 
 private:
+    bool writeTable(const std::vector<EventEntry>& entries);
+
     DataFolder m_folder;
     const Clock& m_clock;
     EventListOwner& m_owner;

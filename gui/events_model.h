@@ -5,12 +5,15 @@
 #include <QAbstractTableModel>
 
 #include "events/event_entry.h"
+#include "tables/event_steps.h"
+#include "tables/event_store.h"
 
 namespace qv {
 
 // The events list: the journal's entries, oldest first, as rows of "Date/Time", "Type" and
-// "Details". Its texts are built when the view asks for them. GUI thread only; entries from the
-// journal reach it through GuiEventList.
+// "Details". Its texts are built when the view asks for them; rows whose type or details hold the
+// filter text are bold while the marking is shown. GUI thread only; the journal's steps reach it
+// through GuiEventList.
 class EventsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -23,10 +26,21 @@ public:
 
     void append(const EventEntry& entry);
     void replaceAll(std::vector<EventEntry> entries);
-    const std::vector<EventEntry>& entries() const { return m_entries; }
+    void apply(std::vector<EventSteps::Step> steps);
+    // Removes the rows (ascending indices).
+    void removeRows(const std::vector<int>& rows);
+    std::vector<EventEntry> entries() const { return m_store.entries(); }
+    EventEntry entry(int row) const { return m_store.entry(static_cast<std::size_t>(row)); }
+
+    void setMarking(bool shown, const QString& filter);
+    // The row's type or details hold the filter text, letter case ignored; an empty filter
+    // matches nothing.
+    bool matches(int row) const;
 
 private:
-    std::vector<EventEntry> m_entries;
+    EventStore m_store;
+    bool m_marking = false;
+    QString m_filter; // in capitals
 };
 
 } // namespace qv

@@ -1,30 +1,63 @@
 #pragma once
 
+#include <memory>
+
+#include <QPointer>
 #include <QWidget>
 
+class QComboBox;
+class QItemSelection;
 class QLabel;
 class QTableView;
+class QToolButton;
 
 namespace qv {
 
+class EventJournal;
 class EventsModel;
+class GuiEventList;
+class TableMenu;
+class TableSource;
 
-// The Events page (tsEvents): the events list (lvEvents) and its status line (sbEvents), which
-// follows every change of the list and of its selection.
+// The Events page (tsEvents): the events list (lvEvents) with its custom-event marking, filter
+// box and "Go to next" (ToolBar2), and its status line (sbEvents). Delete and Clear All rewrite
+// Events.csv through the journal.
 class EventsPage : public QWidget {
     Q_OBJECT
 public:
-    explicit EventsPage(EventsModel& model, QWidget* parent = nullptr);
+    EventsPage(EventsModel& model, GuiEventList& eventList, EventJournal& journal,
+               QWidget* parent = nullptr);
+    ~EventsPage() override;
+
+    // FormShow: the marking button shows ShowCustomEvents.
+    void showSettings();
+    void attachMenu(TableMenu& menu);
 
     QTableView* list() const { return m_list; }
     QString statusText() const;
 
+    void tbEnableFilterClick();
+    void tbGotoNextClick();
+
 private:
+    QWidget* buildToolBar();
+    void cbFilterChange();
+    void lvEventsSelectItem(const QItemSelection& selected, const QItemSelection& deselected);
     void updateStatus();
+    void deleteRows(const std::vector<int>& rows);
+    void clearAll();
 
     EventsModel& m_model;
+    GuiEventList& m_eventList;
+    EventJournal& m_journal;
+    bool m_showCustomEvents = false;
+    QToolButton* m_enableFilter = nullptr;
+    QToolButton* m_gotoNext = nullptr;
+    QComboBox* m_filter = nullptr;
     QTableView* m_list;
     QLabel* m_status;
+    QPointer<TableMenu> m_menu;
+    std::unique_ptr<TableSource> m_source;
 };
 
 } // namespace qv

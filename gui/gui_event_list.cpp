@@ -7,23 +7,36 @@ namespace qv {
 GuiEventList::GuiEventList(EventsModel& model, QObject* parent) : QObject(parent), m_model(model) {}
 
 void GuiEventList::appendEvent(const EventEntry& entry) {
-    QMetaObject::invokeMethod(
-        &m_model, [model = &m_model, entry] { model->append(entry); }, Qt::QueuedConnection);
+    m_steps.append(entry);
+    schedule();
 }
 
 void GuiEventList::replaceEvents(std::vector<EventEntry> entries) {
-    QMetaObject::invokeMethod(
-        &m_model,
-        [model = &m_model, entries = std::move(entries)]() mutable {
-            model->replaceAll(std::move(entries));
-        },
-        Qt::QueuedConnection);
+    m_steps.replace(std::move(entries));
+    schedule();
 }
 
 void GuiEventList::journalFailure(const std::string& message) {
     const QString text = QString::fromStdString(message);
     QMetaObject::invokeMethod(
         this, [this, text] { emit failed(text); }, Qt::QueuedConnection);
+}
+
+// One queued call serves every step that arrives before it runs.
+void GuiEventList::schedule() {
+    if (!m_scheduled.exchange(true)) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_scheduled = false;
+                applyPending();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void GuiEventList::applyPending() {
+    m_model.apply(m_steps.take());
 }
 
 } // namespace qv

@@ -1,17 +1,20 @@
 #pragma once
 
+#include <atomic>
+
 #include <QObject>
 #include <QString>
 
 #include "events/event_list_owner.h"
+#include "tables/event_steps.h"
 
 namespace qv {
 
 class EventsModel;
 
-// The window's side of the journal: every list step is queued to the GUI thread, in the order the
-// journal hands them over (it calls in under its guard, so that is the order of the file's lines),
-// and applied there to the events model.
+// The window's side of the journal. The journal hands its list steps over under its guard, so
+// they queue in the order of the file's lines, from any thread; the GUI thread applies them to
+// the events model as soon as it can, or at once before the list rewrites the journal.
 class GuiEventList final : public QObject, public EventListOwner {
     Q_OBJECT
 public:
@@ -21,12 +24,19 @@ public:
     void replaceEvents(std::vector<EventEntry> entries) override;
     void journalFailure(const std::string& message) override;
 
+    // GUI thread: applies every step handed over so far.
+    void applyPending();
+
 signals:
     // On the GUI thread.
     void failed(const QString& message);
 
 private:
+    void schedule();
+
     EventsModel& m_model;
+    EventSteps m_steps;
+    std::atomic<bool> m_scheduled{false};
 };
 
 } // namespace qv

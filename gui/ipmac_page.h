@@ -1,6 +1,13 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+
+#include <QPointer>
 #include <QWidget>
+
+#include "gui/station_model.h"
+#include "gui/table_menu.h"
 
 class QCheckBox;
 class QLabel;
@@ -10,21 +17,29 @@ class QTreeWidget;
 namespace qv {
 
 class SharedSettings;
-class StationTable;
+class TableSource;
 
-// The IP<->MAC page (tsIPMAC): the station list (lvIPMAC), the several-IP tree (tvIPMAC), the
-// status line (sbIPMAC) and the check box that switches between them (cbShowIPMACMultipleView).
+// The IP<->MAC page (tsIPMAC): the sortable station list (lvIPMAC), the tree of hardware
+// addresses with several IP addresses (tvIPMAC), the status line (sbIPMAC) and the check box that
+// switches between them (cbShowIPMACMultipleView).
 class IpMacPage : public QWidget {
     Q_OBJECT
 public:
-    IpMacPage(StationTable& stations, SharedSettings& settings, QWidget* parent = nullptr);
+    // `saveCleared` empties the table and writes ipmac.dat in one step (Clear All).
+    IpMacPage(StationTable& stations, SharedSettings& settings, std::function<void()> saveCleared,
+              QWidget* parent = nullptr);
+    ~IpMacPage() override;
 
+    // Sorts the table and shows it as the list, or as the tree when the box is checked.
     void RefreshIPMACTable();
     // FormShow: the check box shows the record.
     void showSettings();
+    void attachMenu(TableMenu& menu);
     bool multipleViewChecked() const;
 
-    QCheckBox* multipleViewBox() const { return m_multipleView; }
+    QTableView* list() const { return m_list; }
+    QTreeWidget* tree() const { return m_tree; }
+    StationModel& model() { return m_model; }
     QString statusText() const;
 
 signals:
@@ -32,13 +47,20 @@ signals:
 
 private:
     void cbShowIPMACMultipleViewClick();
+    void fillTree();
 
     StationTable& m_stations;
     SharedSettings& m_settings;
+    std::function<void()> m_saveCleared;
+    StationModel m_model;
     QTableView* m_list;
     QTreeWidget* m_tree;
     QCheckBox* m_multipleView;
     QLabel* m_status;
+    int m_roots = 0;
+    QPointer<TableMenu> m_menu;
+    std::unique_ptr<TableSource> m_listSource;
+    std::unique_ptr<MenuSource> m_treeSource;
 };
 
 } // namespace qv

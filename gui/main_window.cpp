@@ -12,17 +12,22 @@
 #include "gui/events_page.h"
 #include "gui/ipmac_page.h"
 #include "gui/svg_pixmap.h"
+#include "gui/table_menu.h"
 #include "settings/shared_settings.h"
 
 namespace qv {
 
 MainWindow::MainWindow(WindowServices services, QWidget* parent)
     : QDialog(parent), m_services(std::move(services)), m_navigation(new NavigationPanel(this)),
-      m_pages(new QStackedWidget(this)), m_events(new EventsPage(m_services.events, m_pages)),
+      m_pages(new QStackedWidget(this)),
+      m_events(
+          new EventsPage(m_services.events, m_services.eventList, m_services.journal, m_pages)),
       m_arpLog(new ArpLogPage(m_services.liveLog, m_services.settings, m_pages)),
-      m_ipMac(new IpMacPage(m_services.stations, m_services.settings, m_pages)),
+      m_ipMac(new IpMacPage(m_services.stations, m_services.settings, m_services.clearStations,
+                            m_pages)),
       m_options(new OptionsPage(m_services.sound, m_pages)),
-      m_about(new AboutPage(m_services.openPage, m_pages)) {
+      m_about(new AboutPage(m_services.openPage, m_pages)),
+      m_tableMenu(new TableMenu(m_services.ipTools, m_services.settings, this)) {
     setObjectName("fQuorvane");
     setWindowTitle("Quorvane, version 1.20");
     setWindowIcon(QIcon(svgPixmap(":/icons/quorvane.svg", QSize(64, 64))));
@@ -46,6 +51,9 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
     layout->addLayout(right, 1);
     setFixedSize(sizeHint().expandedTo(CLIENT_SIZE));
 
+    m_events->attachMenu(*m_tableMenu);
+    m_arpLog->attachMenu(*m_tableMenu);
+    m_ipMac->attachMenu(*m_tableMenu);
     connect(m_navigation, &NavigationPanel::pageChosen, this, &MainWindow::SelectPage);
     connect(m_options, &OptionsPage::edited, this, &MainWindow::updateApplyEnabled);
     connect(m_arpLog, &ArpLogPage::viewChanged, this, &MainWindow::updateApplyEnabled);
@@ -131,6 +139,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     m_options->showSettings(m_services.settings.snapshot(), adapters());
     m_ipMac->showSettings();
     m_arpLog->showSettings();
+    m_events->showSettings();
     updateApplyEnabled();
     QDialog::showEvent(event);
 }

@@ -17,15 +17,20 @@ namespace qv {
 class ArpLogPage;
 class ArpLogRing;
 class CaptureControl;
+class EventJournal;
 class EventsModel;
 class EventsPage;
+class GuiEventList;
 class IpMacPage;
+class IpTools;
 class SharedSettings;
 class SoundPlayer;
 class StationTable;
+class TableMenu;
 
 // What the main window works on: the engine's stores, the capture table, the sound player for
-// the Play button, the events list, and how the program saves and opens web pages.
+// the Play button, the events list with its journal, the IP-tools windows, and how the program
+// saves and opens web pages.
 struct WindowServices {
     SharedSettings& settings;
     CaptureControl& capture;
@@ -33,7 +38,11 @@ struct WindowServices {
     StationTable& stations;
     SoundPlayer& sound;
     EventsModel& events;
-    std::function<void()> save; // writes Quorvane.cfg and ipmac.dat
+    GuiEventList& eventList;
+    EventJournal& journal;
+    IpTools& ipTools;
+    std::function<void()> save;          // writes Quorvane.cfg and ipmac.dat
+    std::function<void()> clearStations; // empties the table and writes ipmac.dat
     OpenPage openPage;
 };
 
@@ -60,6 +69,11 @@ public:
     void bApplyClick();
     bool applyEnabled() const;
 
+    EventsPage& eventsPage() { return *m_events; }
+    ArpLogPage& arpLogPage() { return *m_arpLog; }
+    IpMacPage& ipMacPage() { return *m_ipMac; }
+    TableMenu& tableMenu() { return *m_tableMenu; }
+
 protected:
     // FormShow, every time the window is shown: the pages show the record.
     void showEvent(QShowEvent* event) override;
@@ -79,6 +93,7 @@ private:
     IpMacPage* m_ipMac;
     OptionsPage* m_options;
     AboutPage* m_about;
+    TableMenu* m_tableMenu;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_apply = nullptr;

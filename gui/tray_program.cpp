@@ -8,6 +8,7 @@
 
 #include "common/file_io.h"
 #include "gui/web_pages.h"
+#include "tables/station_rows.h"
 
 namespace qv {
 namespace {
@@ -40,7 +41,9 @@ TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, QObject
       m_capture(driver, m_monitor.detector()), m_resume(m_capture) {
     m_window = std::make_unique<MainWindow>(WindowServices{
         m_monitor.settings(), m_capture, m_monitor.liveLog(), m_monitor.stations(), m_sound,
-        m_events, [this] { saveAll(); }, [this](const QUrl& page, bool) { openPage(page); }});
+        m_events, m_eventList, m_monitor.journal(), m_ipTools, [this] { saveAll(); },
+        [this] { clearStations(m_monitor.stations(), m_monitor.stationsPath()); },
+        [this](const QUrl& page, bool) { openPage(page); }});
     m_scanTimer.setObjectName("tDetectScan");
     m_scanTimer.setInterval(1000);
     connect(&m_scanTimer, &QTimer::timeout, this, [this] { m_monitor.scans().detectScans(); });

@@ -12,6 +12,7 @@
 #include "gui/canberra_sound_player.h"
 #include "gui/events_model.h"
 #include "gui/gui_event_list.h"
+#include "gui/ip_tools.h"
 #include "gui/main_window.h"
 #include "gui/resume_watcher.h"
 #include "gui/tray_icon.h"
@@ -49,6 +50,14 @@ private:
     void openPage(const QUrl& page);
     void warn(const QString& message);
 
+    // The IP-tools windows come with their own change; until then their two commands open
+    // nothing.
+    class NoIpTools final : public IpTools {
+    public:
+        void showInfoAboutIp(const IpInfoTarget&) override {}
+        void showSendMessage(const std::string&) override {}
+    };
+
     LocalClock m_clock;
     EventsModel m_events;
     GuiEventList m_eventList;
@@ -58,6 +67,7 @@ private:
     CaptureControl m_capture;
     QTimer m_scanTimer;
     ResumeWatcher m_resume;
+    NoIpTools m_ipTools;
     std::unique_ptr<MainWindow> m_window;
     bool m_ended = false;
 };

@@ -235,6 +235,22 @@ TEST_F(Desktop, TheTrayProgramRunsAsAUserWouldUseIt) {
         EXPECT_GT(std::filesystem::file_size(picture), 1000u) << pages[page];
     }
 
+    // Copy on the station list's first row puts its text on the X clipboard.
+    x("xdotool mousemove --window " + window + " 49 195 click 1");
+    std::this_thread::sleep_for(500ms);
+    x("xdotool mousemove --window " + window + " 160 28 click 1");
+    std::this_thread::sleep_for(300ms);
+    x("xdotool key --window " + window + " ctrl+c");
+    std::string copied;
+    EXPECT_TRUE(eventually(
+        [&] {
+            copied = x("xclip -o -selection clipboard");
+            return !copied.empty();
+        },
+        10s));
+    EXPECT_EQ(copied.rfind("10.77.0.21\t02-00-00-00-00-21\t", 0), 0u) << copied;
+    EXPECT_EQ(copied.substr(copied.size() - 4), "\t \r\n") << copied;
+
     // Closing the window saves the configuration and the station table.
     x("wmctrl -c '" + TITLE + "'");
     ASSERT_TRUE(eventually([&] { return !windowShown(); }));

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include "tables/arp_log_rows.h"
+
+namespace qv {
+
+// One of the two forms of the ARP log list over a log (the live one or the locked copy): the
+// detailed form with six columns, or the simple one with the date and one sentence. Rows follow
+// their packets (see ArpLogRows); their texts are read under the log's guard when the view paints
+// them, so a row never shows half of an append.
+class ArpLogModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum class Form { Detailed, Simple };
+
+    ArpLogModel(Form form, ArpLogRing& log, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Shows another log (the locked copy, or the live log again).
+    void setLog(ArpLogRing& log);
+    // Brings the rows to the packets the log holds now.
+    void follow();
+    // The packet of a row as it is painted, or nothing.
+    std::optional<ArpLogEntry> entry(int row) const;
+
+private:
+    Form m_form;
+    ArpLogRing* m_log;
+    ArpLogRows m_rows;
+};
+
+} // namespace qv

@@ -1,0 +1,87 @@
+#include "gui/station_model.h"
+
+#include <QIcon>
+
+#include "gui/row_colours.h"
+#include "gui/svg_pixmap.h"
+
+namespace qv {
+namespace {
+
+const char* const COLUMNS[] = {"IP", "MAC", "Last update", "Last scaning"};
+
+} // namespace
+
+StationModel::StationModel(StationTable& table, QObject* parent)
+    : QAbstractTableModel(parent), m_table(table) {}
+
+int StationModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rows.count();
+}
+
+int StationModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(STATION_COLUMNS);
+}
+
+std::optional<StationRecord> StationModel::record(int row) const {
+    return m_rows.record(m_table.lock(), row);
+}
+
+QVariant StationModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) {
+        return {};
+    }
+    if (role == Qt::BackgroundRole) {
+        return rowBackground(index.row());
+    }
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    const auto station = record(index.row());
+    if (!station) {
+        return QString();
+    }
+    return QString::fromStdString(
+        stationTexts(*station).at(static_cast<std::size_t>(index.column())));
+}
+
+QVariant StationModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        return tr(COLUMNS[section]);
+    }
+    if (role == Qt::DecorationRole && section == static_cast<int>(m_column)) {
+        return QIcon(svgPixmap(m_descending ? ":/icons/header-descending.svg"
+                                            : ":/icons/header-ascending.svg",
+                               QSize(16, 16)));
+    }
+    return {};
+}
+
+void StationModel::refresh() {
+    beginResetModel();
+    m_rows.refresh(m_table, m_column, m_descending);
+    endResetModel();
+}
+
+void StationModel::columnClicked(int column) {
+    const auto clicked = static_cast<StationColumn>(column);
+    if (clicked == m_column) {
+        m_descending = !m_descending;
+    } else {
+        m_column = clicked;
+        m_descending = false;
+    }
+    emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+    refresh();
+}
+
+void StationModel::deleteRows(const std::vector<int>& rows) {
+    beginResetModel();
+    m_rows.deleteRows(m_table, rows, m_column, m_descending);
+    endResetModel();
+}
+
+} // namespace qv

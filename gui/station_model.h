@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include "tables/station_rows.h"
+
+namespace qv {
+
+// The IP<->MAC list over the station table: a refresh sorts the table's records and ties each
+// row to its station (see StationRows); the texts are read under the table's guard when the view
+// paints them. The sort column's header shows a small triangle: pointing down while ascending, up
+// while descending.
+class StationModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit StationModel(StationTable& table, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Sorts the table by the current column and direction and shows it.
+    void refresh();
+    // A click on a column's header: the same column again reverses the order; another column
+    // sorts ascending by it. Then refreshes.
+    void columnClicked(int column);
+    StationColumn sortColumn() const { return m_column; }
+    bool descending() const { return m_descending; }
+
+    // The station of a row as it is now, or nothing.
+    std::optional<StationRecord> record(int row) const;
+    // Deletes the stations of these rows (as the user saw them) and refreshes.
+    void deleteRows(const std::vector<int>& rows);
+
+private:
+    StationTable& m_table;
+    StationRows m_rows;
+    StationColumn m_column = StationColumn::Ip;
+    bool m_descending = false;
+};
+
+} // namespace qv

@@ -1,0 +1,53 @@
+#include "tables/menu_commands.h"
+
+#include <algorithm>
+
+#include "common/text_scanners.h"
+
+namespace qv {
+
+MenuTarget eventTarget(const std::string& details) {
+    const IPv4Address ip = FindIPInText(details);
+    return {ip == ZERO_IP ? std::string() : IPToText(ip), FindMACInText(details)};
+}
+
+MenuTarget packetTarget(const ArpLogEntry& entry) {
+    const ArpFrameView f(entry.frame);
+    return {IPToText(f.senderIp()), MACToText(f.senderMac())};
+}
+
+MenuTarget stationTarget(const StationRecord& record) {
+    return {IPToText(record.ip), MACToText(record.mac)};
+}
+
+MenuTarget treeNodeTarget(const std::string& text, const std::optional<std::string>& parentText) {
+    const IPv4Address ip = FindIPInText(text);
+    if (ip == ZERO_IP) {
+        return {};
+    }
+    return {IPToText(ip), parentText.value_or("")};
+}
+
+std::string clipboardText(const std::vector<std::vector<std::string>>& rows) {
+    std::string text;
+    for (const auto& columns : rows) {
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            text += (c == 0 ? "" : "\t") + columns[c];
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+bool addToIgnoreList(Settings& record, const IPv4Address& address) {
+    const int count = ignoreCount(record);
+    const auto end = record.IgnoreList.begin() + count;
+    if (std::find(record.IgnoreList.begin(), end, address) != end || count >= MAX_IGNORED) {
+        return false;
+    }
+    record.IgnoreList[static_cast<std::size_t>(count)] = address;
+    record.IgnoreCount = count + 1;
+    return true;
+}
+
+} // namespace qv
