@@ -9,7 +9,11 @@ Monitor::Monitor(const DataFolder& folder, const Clock& clock, EventListOwner& o
     : m_folder(folder), m_settings(defaultSettings("")),
       m_stations(std::make_unique<StationTable>()), m_liveLog(std::make_unique<ArpLogRing>()),
       m_csv(m_folder, m_settings), m_journal(m_folder, clock, owner),
-      m_sendJobs(SendMessengerMessage),
+      m_broadcasts(std::make_shared<NetbiosBroadcasts>()),
+      m_sendJobs([broadcasts = m_broadcasts](const std::string& target, std::string_view recipient,
+                                             std::string_view sender, std::string_view text) {
+          return SendMessengerMessage(target, recipient, sender, text, broadcasts->get());
+      }),
       m_notifier(m_settings, m_journal, presenters.balloon, presenters.sound, &m_sendJobs),
       m_detector(m_settings, *m_stations, *m_liveLog, m_csv, m_notifier, clock),
       m_scans(m_settings, *m_stations, *m_liveLog, m_notifier, clock, std::move(refreshArpTable)) {}

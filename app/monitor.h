@@ -13,6 +13,7 @@
 #include "engine/station_table.h"
 #include "events/event_journal.h"
 #include "events/notifier.h"
+#include "iptools/mailslot_client.h"
 #include "iptools/send_message_job.h"
 #include "settings/shared_settings.h"
 
@@ -50,6 +51,9 @@ public:
     ArpLogRing& liveLog() { return *m_liveLog; }
     EventJournal& journal() { return m_journal; }
     SendJobs& sendJobs() { return m_sendJobs; }
+    // Where message targets known only by NetBIOS name are asked for: the program sets the
+    // capturing adapters' networks.
+    NetbiosBroadcasts& netbiosBroadcasts() { return *m_broadcasts; }
     ArpDetector& detector() { return m_detector; }
     ScanDetector& scans() { return m_scans; }
 
@@ -60,6 +64,7 @@ private:
     std::unique_ptr<ArpLogRing> m_liveLog;
     ArpCsvWriter m_csv;
     EventJournal m_journal;
+    std::shared_ptr<NetbiosBroadcasts> m_broadcasts;
     SendJobs m_sendJobs;
     Notifier m_notifier;
     ArpDetector m_detector;

@@ -186,6 +186,17 @@ void CaptureControl::stopAll() {
     }
 }
 
+std::vector<std::string> CaptureControl::capturingAdapters() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < m_count; ++i) {
+        const TCapturePacket& a = m_table[static_cast<std::size_t>(i)];
+        if (a.threadState == CaptureRunning) {
+            names.push_back(a.adapterName);
+        }
+    }
+    return names;
+}
+
 void CaptureControl::startSelected(SharedSettings& settings, bool settingsRead) {
     if (!settingsRead) {
         settings.update([&](Settings& s) {

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "engine/capture_walk.h"
 #include "engine/packet_driver.h"
@@ -110,6 +111,8 @@ public:
     void startSelected(SharedSettings& settings, bool settingsRead);
 
     int count() const { return m_count; }
+    // The names of the adapters whose capture is running.
+    std::vector<std::string> capturingAdapters() const;
     TCapturePacket& adapter(int index) { return m_table.at(static_cast<std::size_t>(index)); }
 
 private:

@@ -25,7 +25,7 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
       m_arpLog(new ArpLogPage(m_services.liveLog, m_services.settings, m_pages)),
       m_ipMac(new IpMacPage(m_services.stations, m_services.settings, m_services.clearStations,
                             m_pages)),
-      m_options(new OptionsPage(m_services.sound, m_pages)),
+      m_options(new OptionsPage(m_services.sound, m_services.settings, m_pages)),
       m_about(new AboutPage(m_services.openPage, m_pages)),
       m_tableMenu(new TableMenu(m_services.ipTools, m_services.settings, this)) {
     setObjectName("fQuorvane");

@@ -17,6 +17,8 @@
 
 #include "engine/event_kind.h"
 #include "events/notifier.h"
+#include "gui/scan_tuning_window.h"
+#include "settings/shared_settings.h"
 
 namespace qv {
 namespace {
@@ -86,7 +88,8 @@ QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
 
 } // namespace
 
-OptionsPage::OptionsPage(SoundPlayer& sound, QWidget* parent) : QWidget(parent), m_sound(sound) {
+OptionsPage::OptionsPage(SoundPlayer& sound, SharedSettings& settings, QWidget* parent)
+    : QWidget(parent), m_sound(sound), m_settings(settings) {
     setObjectName("tsOptions");
     auto* layout = new QGridLayout(this);
     layout->addWidget(buildAdapters(), 0, 0);
@@ -138,9 +141,8 @@ QWidget* OptionsPage::buildEvents() {
         layout->addWidget(box, row++, 0);
         connect(box, &QCheckBox::toggled, this, &OptionsPage::edited);
     }
-    // The scan tuning window comes with the IP tools.
     m_tuning = button("bAdvanced", tr("Tuning..."), group);
-    m_tuning->setEnabled(false);
+    connect(m_tuning, &QPushButton::clicked, this, &OptionsPage::bAdvancedClick);
     layout->addWidget(m_tuning, 0, 1);
     layout->setRowStretch(row, 1);
     return group;
@@ -203,6 +205,15 @@ void OptionsPage::browseSound() {
     dialog.selectFile(m_soundFile->text());
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         m_soundFile->setText(QFileInfo(dialog.selectedFiles().front()).absoluteFilePath());
+    }
+}
+
+// The thresholds and the ignore list go to the record on OK, at once: the scan detection uses
+// them from its next pass, and they are saved with the other settings.
+void OptionsPage::bAdvancedClick() {
+    ScanTuningWindow window(m_settings.snapshot(), this);
+    if (window.exec() == QDialog::Accepted) {
+        m_settings.update([&](Settings& record) { window.store(record); });
     }
 }
 

@@ -16,6 +16,7 @@ class QSpinBox;
 
 namespace qv {
 
+class SharedSettings;
 class SoundPlayer;
 
 // An entry of the adapter list: what the user sees and the name the settings keep.
@@ -29,7 +30,7 @@ struct AdapterEntry {
 class OptionsPage : public QWidget {
     Q_OBJECT
 public:
-    explicit OptionsPage(SoundPlayer& sound, QWidget* parent = nullptr);
+    OptionsPage(SoundPlayer& sound, SharedSettings& settings, QWidget* parent = nullptr);
 
     // FormShow's settings part: every control shows the record; edits not applied are gone.
     void showSettings(const Settings& record, const std::vector<AdapterEntry>& adapters);
@@ -53,9 +54,11 @@ private:
     QWidget* buildNotifications();
     void updateDependentEnabling();
     void browseSound();
+    void bAdvancedClick();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     SoundPlayer& m_sound;
+    SharedSettings& m_settings;
     std::vector<AdapterEntry> m_adapters;
     QListWidget* m_adapterList;
     QCheckBox* m_sizeLimited;

@@ -10,6 +10,7 @@
 
 #include "common/text_scanners.h"
 #include "gui/ip_tools.h"
+#include "gui/scan_tuning_window.h"
 #include "settings/shared_settings.h"
 
 namespace qv {
@@ -193,7 +194,11 @@ void TableMenu::miInfoAboutIPClick() {
 void TableMenu::miAddtoIgnoreScanListClick() {
     if (!m_target.ip.empty()) {
         const IPv4Address address = FindIPInText(m_target.ip);
-        m_settings.update([&](Settings& record) { addToIgnoreList(record, address); });
+        IgnoreListAdd added = IgnoreListAdd::Added;
+        m_settings.update([&](Settings& record) { added = addToIgnoreList(record, address); });
+        if (added == IgnoreListAdd::Full) {
+            QMessageBox::critical(nullptr, "Error!", IGNORE_LIST_FULL);
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "common/file_io.h"
 #include "gui/web_pages.h"
+#include "iptools/netbios_name_service.h"
 #include "tables/station_rows.h"
 
 namespace qv {
@@ -30,7 +31,8 @@ std::string soundFolder() {
     return QUORVANE_INSTALLED_DATA;
 }
 
-TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, QObject* parent)
+TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, StationLookups lookups,
+                         QObject* parent)
     : QObject(parent), m_eventList(m_events),
       m_monitor(folder, m_clock, m_eventList, Presenters{&m_tray, &m_sound},
                 [this] {
@@ -38,15 +40,22 @@ TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, QObject
                         m_window->RefreshARPTable();
                     }
                 }),
-      m_capture(driver, m_monitor.detector()), m_resume(m_capture) {
+      m_capture(driver, m_monitor.detector()), m_resume(m_capture),
+      m_ipTools(m_monitor.sendJobs(), std::move(lookups)) {
     m_window = std::make_unique<MainWindow>(WindowServices{
         m_monitor.settings(), m_capture, m_monitor.liveLog(), m_monitor.stations(), m_sound,
         m_events, m_eventList, m_monitor.journal(), m_ipTools, [this] { saveAll(); },
         [this] { clearStations(m_monitor.stations(), m_monitor.stationsPath()); },
         [this](const QUrl& page, bool) { openPage(page); }});
+    m_ipTools.setParent(m_window.get());
     m_scanTimer.setObjectName("tDetectScan");
     m_scanTimer.setInterval(1000);
-    connect(&m_scanTimer, &QTimer::timeout, this, [this] { m_monitor.scans().detectScans(); });
+    connect(&m_scanTimer, &QTimer::timeout, this, [this] {
+        // Addresses come and go (DHCP, Apply, resume): message targets are asked for on the
+        // networks the capture sees now.
+        m_monitor.netbiosBroadcasts().set(broadcastAddresses(m_capture.capturingAdapters()));
+        m_monitor.scans().detectScans();
+    });
     m_scanTimer.start();
     connect(&m_tray, &TrayIcon::eventsChosen, this, [this] { m_window->openOn(Page::Events); });
     connect(&m_tray, &TrayIcon::optionsChosen, this, [this] { m_window->openOn(Page::Options); });

@@ -12,7 +12,7 @@
 #include "gui/canberra_sound_player.h"
 #include "gui/events_model.h"
 #include "gui/gui_event_list.h"
-#include "gui/ip_tools.h"
+#include "gui/ip_tools_windows.h"
 #include "gui/main_window.h"
 #include "gui/resume_watcher.h"
 #include "gui/tray_icon.h"
@@ -25,7 +25,9 @@ namespace qv {
 class TrayProgram : public QObject {
     Q_OBJECT
 public:
-    TrayProgram(const DataFolder& folder, PacketDriver& driver, QObject* parent = nullptr);
+    // `lookups` are the information window's network lookups (tests give ones that stay home).
+    TrayProgram(const DataFolder& folder, PacketDriver& driver, StationLookups lookups = {},
+                QObject* parent = nullptr);
     ~TrayProgram() override;
 
     // The start-up after the driver is bound: the settings, the station table, the adapters with
@@ -50,14 +52,6 @@ private:
     void openPage(const QUrl& page);
     void warn(const QString& message);
 
-    // The IP-tools windows come with their own change; until then their two commands open
-    // nothing.
-    class NoIpTools final : public IpTools {
-    public:
-        void showInfoAboutIp(const IpInfoTarget&) override {}
-        void showSendMessage(const std::string&) override {}
-    };
-
     LocalClock m_clock;
     EventsModel m_events;
     GuiEventList m_eventList;
@@ -67,7 +61,7 @@ private:
     CaptureControl m_capture;
     QTimer m_scanTimer;
     ResumeWatcher m_resume;
-    NoIpTools m_ipTools;
+    IpToolsWindows m_ipTools;
     std::unique_ptr<MainWindow> m_window;
     bool m_ended = false;
 };

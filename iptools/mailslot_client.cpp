@@ -10,6 +10,7 @@
 
 #include "iptools/messenger_datagram.h"
 #include "iptools/netbios_datagram.h"
+#include "iptools/netbios_name_service.h"
 
 namespace qv {
 namespace {
@@ -65,7 +66,18 @@ std::uint16_t nextDatagramId() {
 
 } // namespace
 
-std::optional<IPv4Address> resolveTarget(const std::string& target) {
+void NetbiosBroadcasts::set(std::vector<IPv4Address> addresses) {
+    std::lock_guard lock(m_guard);
+    m_addresses = std::move(addresses);
+}
+
+std::vector<IPv4Address> NetbiosBroadcasts::get() const {
+    std::lock_guard lock(m_guard);
+    return m_addresses;
+}
+
+std::optional<IPv4Address> resolveTarget(const std::string& target,
+                                         const std::vector<IPv4Address>& broadcasts) {
     if (target.empty()) {
         return std::nullopt;
     }
@@ -74,7 +86,7 @@ std::optional<IPv4Address> resolveTarget(const std::string& target) {
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
     if (::getaddrinfo(target.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        return std::nullopt;
+        return broadcasts.empty() ? std::nullopt : queryNetbiosName(target, broadcasts);
     }
     IPv4Address ip;
     const auto* address = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
@@ -84,8 +96,9 @@ std::optional<IPv4Address> resolveTarget(const std::string& target) {
 }
 
 bool SendMessengerMessage(const std::string& pathTarget, std::string_view recipient,
-                          std::string_view sender, std::string_view text) {
-    const auto target = resolveTarget(pathTarget);
+                          std::string_view sender, std::string_view text,
+                          const std::vector<IPv4Address>& broadcasts) {
+    const auto target = resolveTarget(pathTarget, broadcasts);
     if (!target) {
         return false;
     }

@@ -39,15 +39,18 @@ std::string clipboardText(const std::vector<std::vector<std::string>>& rows) {
     return text;
 }
 
-bool addToIgnoreList(Settings& record, const IPv4Address& address) {
+IgnoreListAdd addToIgnoreList(Settings& record, const IPv4Address& address) {
     const int count = ignoreCount(record);
     const auto end = record.IgnoreList.begin() + count;
-    if (std::find(record.IgnoreList.begin(), end, address) != end || count >= MAX_IGNORED) {
-        return false;
+    if (std::find(record.IgnoreList.begin(), end, address) != end) {
+        return IgnoreListAdd::AlreadyListed;
+    }
+    if (count >= MAX_IGNORED) {
+        return IgnoreListAdd::Full;
     }
     record.IgnoreList[static_cast<std::size_t>(count)] = address;
     record.IgnoreCount = count + 1;
-    return true;
+    return IgnoreListAdd::Added;
 }
 
 } // namespace qv

@@ -32,7 +32,8 @@ MenuTarget treeNodeTarget(const std::string& text, const std::optional<std::stri
 std::string clipboardText(const std::vector<std::vector<std::string>>& rows);
 
 // Appends the address to the scan ignore list unless it is there already or the list is full
-// (256 addresses). True when it was appended.
-bool addToIgnoreList(Settings& record, const IPv4Address& address);
+// (256 addresses).
+enum class IgnoreListAdd { Added, AlreadyListed, Full };
+IgnoreListAdd addToIgnoreList(Settings& record, const IPv4Address& address);
 
 } // namespace qv

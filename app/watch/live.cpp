@@ -8,6 +8,7 @@
 #include "engine/capture.h"
 #include "engine/pcap/pcap_driver.h"
 #include "engine/pcap/pcap_library.h"
+#include "iptools/netbios_name_service.h"
 
 namespace qv {
 namespace {
@@ -62,7 +63,7 @@ int reportOpenings(CaptureControl& control, std::FILE* errors) {
 }
 
 // The once-a-second pass until a stop signal comes.
-void runUntilSignalled(Monitor& monitor) {
+void runUntilSignalled(Monitor& monitor, const CaptureControl& control) {
     const sigset_t signals = stopSignals();
     auto next = Clock::now() + std::chrono::seconds(1);
     for (;;) {
@@ -73,6 +74,7 @@ void runUntilSignalled(Monitor& monitor) {
             return;
         }
         if (Clock::now() >= next) {
+            monitor.netbiosBroadcasts().set(broadcastAddresses(control.capturingAdapters()));
             monitor.scans().detectScans();
             next += std::chrono::seconds(1);
         }
@@ -116,7 +118,8 @@ int watchLive(const std::vector<std::string>& interfaces, Monitor& monitor, bool
         control.stopAll();
         return 1;
     }
-    runUntilSignalled(monitor);
+    monitor.netbiosBroadcasts().set(broadcastAddresses(control.capturingAdapters()));
+    runUntilSignalled(monitor, control);
     control.stopAll();
     reportCounters(control, errors);
     return 0;

@@ -8,6 +8,7 @@
 #include "app/watch/event_printer.h"
 #include "app/watch/live.h"
 #include "app/watch/replay.h"
+#include "app/watch/station_report.h"
 #include "app/watch/watch_options.h"
 #include "common/file_io.h"
 #include "common/instance_lock.h"
@@ -77,6 +78,9 @@ int main(int argc, char** argv) {
     const auto options = parseWatchOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
         return usageError(error);
+    }
+    if (options->info) {
+        return printStationInfo(*options->info, options->mac, stdout, stderr);
     }
     return watch(*options);
 }

@@ -7,7 +7,8 @@ std::optional<WatchOptions> parseWatchOptions(const std::vector<std::string>& ar
     WatchOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
-        const bool known = option == "--data-dir" || option == "--read" || option == "--interface";
+        const bool known = option == "--data-dir" || option == "--read" ||
+                           option == "--interface" || option == "--info" || option == "--mac";
         if (!known) {
             error = "unknown option " + option;
             return std::nullopt;
@@ -21,7 +22,10 @@ std::optional<WatchOptions> parseWatchOptions(const std::vector<std::string>& ar
             options.interfaces.push_back(value);
             continue;
         }
-        auto& slot = option == "--data-dir" ? options.dataDir : options.readCapture;
+        auto& slot = option == "--data-dir" ? options.dataDir
+                     : option == "--read"   ? options.readCapture
+                     : option == "--info"   ? options.info
+                                            : options.mac;
         if (slot) {
             error = option + " is given twice";
             return std::nullopt;
@@ -30,6 +34,14 @@ std::optional<WatchOptions> parseWatchOptions(const std::vector<std::string>& ar
     }
     if (options.readCapture && !options.interfaces.empty()) {
         error = "--read and --interface exclude each other";
+        return std::nullopt;
+    }
+    if (options.info && (options.readCapture || !options.interfaces.empty() || options.dataDir)) {
+        error = "--info goes alone, or with --mac";
+        return std::nullopt;
+    }
+    if (options.mac && !options.info) {
+        error = "--mac goes with --info";
         return std::nullopt;
     }
     return options;

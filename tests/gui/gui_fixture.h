@@ -11,12 +11,17 @@
 namespace qv::test {
 
 // The tray program on a temporary data folder, capturing through a fake driver with two
-// adapters, started as at a first run (every adapter selected). The window stays hidden until a
-// test shows it.
+// adapters, started as at a first run (every adapter selected), its station lookups kept off the
+// network. The window stays hidden until a test shows it.
 struct GuiFixture {
     GuiFixture() {
         driver.adapters = {{"eth0", "Intel Ethernet", "192.168.1.5"}, {"eth1", "Realtek", ""}};
-        program = std::make_unique<TrayProgram>(folder, driver);
+        StationLookups stayHome;
+        stayHome.dnsName = [](const IPv4Address&) { return std::optional<std::string>(); };
+        stayHome.netbios = [](const IPv4Address&) {
+            return std::array<std::string, 2>{NOT_DETECTED, NOT_DETECTED};
+        };
+        program = std::make_unique<TrayProgram>(folder, driver, stayHome);
         program->start();
     }
 

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTableView>
@@ -19,6 +20,7 @@
 #include "engine/arp_frame.h"
 #include "gui/arp_log_page.h"
 #include "gui/events_page.h"
+#include "gui/ip_info_window.h"
 #include "gui/ipmac_page.h"
 #include "gui/table_menu.h"
 #include "tests/gui/gui_fixture.h"
@@ -273,6 +275,15 @@ private slots:
         treeClick(tree->topLevelItem(0)->child(1));
         QCOMPARE(item("miInfoAboutIP")->text(), QString("Info about 10.0.0.5"));
         QCOMPARE(menu().target().mac, std::string("02-00-00-00-00-0A"));
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            auto* info = qobject_cast<IpInfoWindow*>(QApplication::activeModalWidget());
+            QVERIFY(info != nullptr);
+            shown << info->field(InfoField::Ip)->text() << info->field(InfoField::Mac)->text();
+            info->accept();
+        });
+        item("miInfoAboutIP")->trigger();
+        QCOMPARE(shown, (QStringList{"10.0.0.5", "02-00-00-00-00-0A"}));
     }
 
     void addingToTheIgnoreListTwiceKeepsOneEntry() {

@@ -34,14 +34,14 @@ TEST(ClipboardText, ColumnsByTabAndEveryLineEndedByCrLf) {
 
 TEST(IgnoreList, AnAddressIsAddedOnceAndNeverPastTheLastSlot) {
     Settings s = defaultSettings("/x/");
-    EXPECT_TRUE(addToIgnoreList(s, IP7));
-    EXPECT_FALSE(addToIgnoreList(s, IP7));
+    EXPECT_EQ(addToIgnoreList(s, IP7), IgnoreListAdd::Added);
+    EXPECT_EQ(addToIgnoreList(s, IP7), IgnoreListAdd::AlreadyListed);
     EXPECT_EQ(s.IgnoreCount, 1);
     s.IgnoreCount = MAX_IGNORED;
-    EXPECT_FALSE(addToIgnoreList(s, IP9));
+    EXPECT_EQ(addToIgnoreList(s, IP9), IgnoreListAdd::Full);
     EXPECT_EQ(s.IgnoreCount, MAX_IGNORED);
     s.IgnoreCount = -5; // a damaged file's count counts as empty
-    EXPECT_TRUE(addToIgnoreList(s, IP9));
+    EXPECT_EQ(addToIgnoreList(s, IP9), IgnoreListAdd::Added);
     EXPECT_EQ(s.IgnoreCount, 1);
     EXPECT_EQ(s.IgnoreList[0], IP9);
 }
