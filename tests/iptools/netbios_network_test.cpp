@@ -128,14 +128,19 @@ TEST_F(NetbiosNetwork, AReplyFromAnotherAddressIsIgnored) {
                                            reinterpret_cast<sockaddr*>(&from), &length);
             if (got >= 2) {
                 // A complete, valid answer with the request's own transaction id.
-                std::vector<std::uint8_t> answer = {request[0], request[1], 0x84, 0, 0, 0,
-                                                    0,          1,          0,    0, 0, 0};
-                answer.insert(answer.end(), request + 12, request + 46);
-                answer.insert(answer.end(), {0, 0x21, 0, 1, 0, 0, 0, 0, 0, 19, 1});
-                const std::string name = "IMPOSTOR       ";
-                answer.insert(answer.end(), name.begin(), name.end());
-                answer.insert(answer.end(), {0, 0x04, 0});
-                ::sendto(reply, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from),
+                const std::uint8_t header[] = {request[0], request[1], 0x84, 0, 0, 0,
+                                               0,          1,          0,    0, 0, 0};
+                const std::uint8_t record[] = {0, 0x21, 0, 1, 0, 0, 0, 0, 0, 19, 1};
+                const char name[] = "IMPOSTOR       ";
+                const std::uint8_t flags[] = {0, 0x04, 0};
+                std::uint8_t answer[sizeof header + 34 + sizeof record + 15 + sizeof flags];
+                std::uint8_t* next = answer;
+                next = std::copy(std::begin(header), std::end(header), next);
+                next = std::copy(request + 12, request + 46, next);
+                next = std::copy(std::begin(record), std::end(record), next);
+                next = std::copy(name, name + 15, next);
+                std::copy(std::begin(flags), std::end(flags), next);
+                ::sendto(reply, answer, sizeof answer, 0, reinterpret_cast<sockaddr*>(&from),
                          length);
                 answered = true;
             }
