@@ -4,7 +4,9 @@
 // processed and dropped. Needs root.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <thread>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 #include "engine/pcap/pcap_driver.h"
 #include "engine/pcap/pcap_library.h"
 #include "tests/support/netns.h"
+#include "tests/support/pcap_writer.h"
 #include "tests/support/raw_sender.h"
 #include "tests/support/temp_folder.h"
 
@@ -43,7 +46,20 @@ void waitForQuiet(const CaptureRun& run, std::uint64_t sent) {
     }
 }
 
-void BM_CaptureFlood(benchmark::State& state) {
+std::uint64_t csvLines(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::uint64_t lines = 0;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        lines += static_cast<std::uint64_t>(std::count(chunk, chunk + in.gcount(), '\n'));
+    }
+    return lines;
+}
+
+// Captures on host B while `flood` sends from host A (on a thread in A's namespace) and returns
+// what it sent; reports what the capture received, processed, dropped and wrote to ARP.csv.
+template <typename Flood>
+void captureFlood(benchmark::State& state, Flood flood) {
     if (const auto reason = test::VethPair::unavailableReason()) {
         state.SkipWithError(reason->c_str());
         return;
@@ -57,6 +73,7 @@ void BM_CaptureFlood(benchmark::State& state) {
     bench::CountingOwner owner;
     LocalClock clock;
     Monitor monitor(DataFolder(data.path()), clock, owner, Presenters{});
+    monitor.settings().setFlag(&Settings::ARPLogSizeLimited, false); // every line stays
     PcapDriver driver;
     CaptureControl control(driver, monitor.detector());
     test::VethPair::runIn(pair.namespaceB(), [&] { // the thread inherits the namespace
@@ -67,25 +84,13 @@ void BM_CaptureFlood(benchmark::State& state) {
     while (run.phase() == CaptureRun::Phase::Opening) {
         std::this_thread::sleep_for(10ms);
     }
-    std::vector<std::array<std::uint8_t, 42>> frames;
-    for (std::uint32_t n = 0; n < STATIONS; ++n) {
-        frames.push_back(bench::arpRequest(bench::stationMac(n), bench::stationIp(n),
-                                           bench::stationIp((n + 1) % STATIONS)));
-    }
     std::uint64_t sent = 0;
     double floodSeconds = 0;
     for (auto _ : state) {
-        test::VethPair::runIn(pair.namespaceA(), [&] {
-            test::RawSender sender(pair.interfaceA());
-            const auto start = std::chrono::steady_clock::now();
-            while (sent < MAX_FRAMES && std::chrono::steady_clock::now() - start < MAX_FLOOD) {
-                for (int k = 0; k < 1000 && sent < MAX_FRAMES; ++k) {
-                    sent += sender.send(frames[sent % frames.size()]) ? 1 : 0;
-                }
-            }
-            floodSeconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        });
+        const auto start = std::chrono::steady_clock::now();
+        sent = flood(pair);
+        floodSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         waitForQuiet(run, sent);
     }
     control.stopAll();
@@ -95,12 +100,68 @@ void BM_CaptureFlood(benchmark::State& state) {
     state.counters["received"] = static_cast<double>(counters.received);
     state.counters["processed"] = static_cast<double>(run.framesProcessed());
     state.counters["dropped"] = static_cast<double>(counters.dropped);
+    state.counters["in_arp_csv"] =
+        static_cast<double>(csvLines(data.path() / ARP_CSV_FILE_NAME) - 1);
     state.counters["reads"] = static_cast<double>(run.reads());
     state.counters["pauses"] = static_cast<double>(run.pauses());
     state.counters["flood_s"] = floodSeconds;
 }
 
-BENCHMARK(BM_CaptureFlood)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+std::vector<std::array<std::uint8_t, 42>> stationFrames() {
+    std::vector<std::array<std::uint8_t, 42>> frames;
+    for (std::uint32_t n = 0; n < STATIONS; ++n) {
+        frames.push_back(bench::arpRequest(bench::stationMac(n), bench::stationIp(n),
+                                           bench::stationIp((n + 1) % STATIONS)));
+    }
+    return frames;
+}
+
+// A raw socket sending as fast as it can, one frame per call.
+void BM_CaptureFlood_RawSocket(benchmark::State& state) {
+    const auto frames = stationFrames();
+    captureFlood(state, [&](const test::VethPair& pair) {
+        std::uint64_t sent = 0;
+        test::VethPair::runIn(pair.namespaceA(), [&] {
+            test::RawSender sender(pair.interfaceA());
+            const auto start = std::chrono::steady_clock::now();
+            while (sent < MAX_FRAMES && std::chrono::steady_clock::now() - start < MAX_FLOOD) {
+                for (int k = 0; k < 1000 && sent < MAX_FRAMES; ++k) {
+                    sent += sender.send(frames[sent % frames.size()]) ? 1 : 0;
+                }
+            }
+        });
+        return sent;
+    });
+}
+
+// tcpreplay --topspeed from a capture of the same frames (Debian package tcpreplay).
+void BM_CaptureFlood_Tcpreplay(benchmark::State& state) {
+    if (test::shell("command -v tcpreplay >/dev/null 2>&1") != 0) {
+        state.SkipWithError("tcpreplay is missing (Debian package tcpreplay)");
+        return;
+    }
+    test::TempFolder scratch;
+    const std::string capture = (scratch.path() / "flood.pcap").string();
+    {
+        test::PcapWriter pcap(1);
+        const auto frames = stationFrames();
+        for (std::uint64_t i = 0; i < MAX_FRAMES; ++i) {
+            pcap.add(1'796'580'112, 0,
+                     std::vector<std::uint8_t>(frames[i % frames.size()].begin(),
+                                               frames[i % frames.size()].end()));
+        }
+        pcap.save(capture);
+    }
+    captureFlood(state, [&](const test::VethPair& pair) {
+        const int status =
+            test::shell("ip netns exec " + pair.namespaceA() + " tcpreplay -q -i " +
+                        pair.interfaceA() + " --topspeed " + capture + " >/dev/null 2>&1");
+        return status == 0 ? MAX_FRAMES : 0;
+    });
+}
+
+BENCHMARK(BM_CaptureFlood_RawSocket)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_CaptureFlood_Tcpreplay)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace
 

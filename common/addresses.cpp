@@ -5,16 +5,47 @@
 
 namespace qv {
 
+void appendIPText(std::string& out, const IPv4Address& ip) {
+    char text[15];
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < ip.size(); ++i) {
+        if (i > 0) {
+            text[n++] = '.';
+        }
+        const unsigned v = ip[i];
+        if (v >= 100) {
+            text[n++] = static_cast<char>('0' + v / 100);
+        }
+        if (v >= 10) {
+            text[n++] = static_cast<char>('0' + v / 10 % 10);
+        }
+        text[n++] = static_cast<char>('0' + v % 10);
+    }
+    out.append(text, n);
+}
+
+void appendMACText(std::string& out, const MacAddress& mac) {
+    static constexpr char HEX[] = "0123456789ABCDEF";
+    char text[17];
+    for (std::size_t i = 0; i < mac.size(); ++i) {
+        text[i * 3] = HEX[mac[i] >> 4];
+        text[i * 3 + 1] = HEX[mac[i] & 0x0F];
+        if (i + 1 < mac.size()) {
+            text[i * 3 + 2] = '-';
+        }
+    }
+    out.append(text, sizeof text);
+}
+
 std::string IPToText(const IPv4Address& ip) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", ip[0], ip[1], ip[2], ip[3]);
+    std::string text;
+    appendIPText(text, ip);
     return text;
 }
 
 std::string MACToText(const MacAddress& mac) {
-    char text[18];
-    std::snprintf(text, sizeof text, "%2.2X-%2.2X-%2.2X-%2.2X-%2.2X-%2.2X", mac[0], mac[1], mac[2],
-                  mac[3], mac[4], mac[5]);
+    std::string text;
+    appendMACText(text, mac);
     return text;
 }
 

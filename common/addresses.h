@@ -19,6 +19,10 @@ inline constexpr MacAddress BROADCAST_MAC{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 std::string IPToText(const IPv4Address& ip);
 // "%2.2X-%2.2X-%2.2X-%2.2X-%2.2X-%2.2X"
 std::string MACToText(const MacAddress& mac);
+// The same texts appended to `out`, without the C library's formatting machinery: they are on the
+// path of every captured frame.
+void appendIPText(std::string& out, const IPv4Address& ip);
+void appendMACText(std::string& out, const MacAddress& mac);
 // 1 gives "request", 2 "response", anything else an empty text.
 std::string ARPOperationText(std::uint16_t operation);
 

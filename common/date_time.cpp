@@ -1,6 +1,8 @@
 #include "common/date_time.h"
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 
 namespace qv {
 namespace {
@@ -76,22 +78,69 @@ std::optional<DateTimeFields> decodeDateTime(TDateTime value) {
     return f;
 }
 
+// The local time of the last whole second a thread asked for is kept, with the TZ it was taken
+// in: the packets of one second share it, and the time zone is consulted once a second, so a
+// change of the offset (daylight saving time) is seen from the first second it applies to.
 TDateTime localDateTimeFromUnix(std::time_t seconds, std::int64_t microseconds) {
-    std::tm tm{};
-    if (localtime_r(&seconds, &tm) == nullptr) {
-        return 0.0;
+    thread_local std::time_t lastSecond = 0;
+    thread_local TDateTime lastLocal = 0.0;
+    thread_local bool known = false;
+    thread_local std::string lastZone;
+    const char* zone = std::getenv("TZ");
+    if (!known || seconds != lastSecond || lastZone != (zone != nullptr ? zone : "")) {
+        lastZone = zone != nullptr ? zone : "";
+        std::tm tm{};
+        if (localtime_r(&seconds, &tm) == nullptr) {
+            return 0.0;
+        }
+        const DateTimeFields f{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                               tm.tm_min,         tm.tm_sec,     0};
+        lastLocal = encodeDateTime(f);
+        lastSecond = seconds;
+        known = true;
     }
-    DateTimeFields f{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-                     tm.tm_min,         tm.tm_sec,     0};
-    return encodeDateTime(f) +
+    return lastLocal +
            static_cast<double>(microseconds) / (static_cast<double>(MS_PER_DAY) * 1000.0);
 }
+
+namespace {
+
+// The text of the last whole second a thread formatted, in the locale it was formatted in: the
+// packets of one second share it, and strftime's locale machinery then runs once a second.
+struct LastText {
+    DateTimeFields fields{-1, 0, 0, 0, 0, 0, 0};
+    std::string locale;
+    std::string text;
+};
+
+bool sameSecond(const DateTimeFields& a, const DateTimeFields& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+           a.minute == b.minute && a.second == b.second;
+}
+
+std::string formatDateTime(const DateTimeFields& f);
+
+} // namespace
 
 std::string DateTimeText(TDateTime value) {
     const auto f = decodeDateTime(value);
     if (!f) {
         return {};
     }
+    thread_local LastText last;
+    const char* locale = std::setlocale(LC_TIME, nullptr);
+    if (!sameSecond(*f, last.fields) || locale == nullptr || last.locale != locale) {
+        last.text = formatDateTime(*f);
+        last.fields = *f;
+        last.locale = locale != nullptr ? locale : "";
+    }
+    return last.text;
+}
+
+namespace {
+
+std::string formatDateTime(const DateTimeFields& fields) {
+    const DateTimeFields* f = &fields;
     std::tm tm{};
     tm.tm_year = f->year - 1900;
     tm.tm_mon = f->month - 1;
@@ -110,5 +159,7 @@ std::string DateTimeText(TDateTime value) {
     }
     return text;
 }
+
+} // namespace
 
 } // namespace qv

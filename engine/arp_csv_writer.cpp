@@ -26,34 +26,93 @@ std::int64_t arpCsvSizeLimit(std::int32_t megabytes) {
 ArpCsvWriter::ArpCsvWriter(const DataFolder& folder, const SharedSettings& settings)
     : m_folder(folder), m_settings(settings) {}
 
-void ArpCsvWriter::appendArpCsv(std::string_view line) {
-    std::lock_guard lock(m_serial);
-    const std::string path = m_folder.DataFilePath(ARP_CSV_FILE_NAME);
-    bool isNew = false;
-    int fd = openForAppend(path, isNew);
-    if (fd < 0) {
+// The file as a run of one-line appends would see it: its size on disk plus what waits to be
+// written, and whether the next line goes with a header (the file was made, or moved away, just
+// before it).
+struct ArpCsvWriter::Target {
+    std::string path;
+    int fd = -1;
+    std::int64_t size = 0;
+    bool header = false;
+    std::string pending;
+
+    void append(std::string_view line) {
+        if (header) {
+            pending.append(ARP_CSV_HEADER).append("\r\n");
+            header = false;
+        }
+        pending.append(line);
+    }
+    void flush() {
+        writeAll(fd, pending); // a failed write is not reported
+        pending.clear();
+    }
+    void close() {
+        flush();
+        ::close(fd);
+        fd = -1;
+    }
+};
+
+bool ArpCsvWriter::open(Target& target) {
+    target.fd = openForAppend(target.path, target.header);
+    if (target.fd < 0) {
+        return false;
+    }
+    target.size = fileSize(target.fd);
+    return true;
+}
+
+// A file over the limit moves to ARP.bak, replacing an older backup, and a new one starts with the
+// header. When the move fails, the lines go on into the old file, without a header.
+void ArpCsvWriter::rotateIfFull(Target& target, std::int64_t limit) {
+    if (target.size <= limit) {
         return;
     }
-    if (m_settings.flag(&Settings::ARPLogSizeLimited) &&
-        fileSize(fd) > arpCsvSizeLimit(m_settings.number(&Settings::ARPLogSizeMB))) {
-        ::close(fd);
-        const std::string backup = m_folder.DataFilePath(ARP_BACKUP_FILE_NAME);
-        ::unlink(backup.c_str());
-        const bool moved = ::rename(path.c_str(), backup.c_str()) == 0;
-        bool created = false;
-        fd = openForAppend(path, created);
-        isNew = isNew || moved;
-        if (fd < 0) {
-            return;
+    target.close();
+    const std::string backup = m_folder.DataFilePath(ARP_BACKUP_FILE_NAME);
+    ::unlink(backup.c_str());
+    const bool moved = ::rename(target.path.c_str(), backup.c_str()) == 0;
+    bool created = false;
+    target.fd = openForAppend(target.path, created);
+    if (target.fd < 0) {
+        return;
+    }
+    target.size = fileSize(target.fd);
+    target.header = created || moved;
+}
+
+void ArpCsvWriter::appendArpCsv(std::string_view line) {
+    ArpCsvBatch one;
+    one.text() = line;
+    one.endLine();
+    appendArpCsv(one);
+}
+
+void ArpCsvWriter::appendArpCsv(const ArpCsvBatch& batch) {
+    if (batch.empty()) {
+        return;
+    }
+    std::lock_guard lock(m_serial);
+    Target target;
+    target.path = m_folder.DataFilePath(ARP_CSV_FILE_NAME);
+    if (!open(target)) {
+        return;
+    }
+    const bool limited = m_settings.flag(&Settings::ARPLogSizeLimited);
+    const std::int64_t limit = arpCsvSizeLimit(m_settings.number(&Settings::ARPLogSizeMB));
+    for (std::size_t i = 0; i < batch.lines(); ++i) {
+        if (limited) {
+            rotateIfFull(target, limit);
+            if (target.fd < 0) {
+                return;
+            }
         }
+        const std::size_t before = target.pending.size();
+        target.append(batch.line(i));
+        target.size += static_cast<std::int64_t>(target.pending.size() - before);
     }
-    std::string text;
-    if (isNew) {
-        text = std::string(ARP_CSV_HEADER) + "\r\n";
-    }
-    text.append(line);
-    writeAll(fd, text); // a failed write is not reported
-    ::close(fd);
+    target.close();
 }
 
 } // namespace qv

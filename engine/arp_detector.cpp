@@ -51,10 +51,22 @@ std::optional<Event> classify(const StationTable::Access& t, const IPv4Address& 
     return Event{EventKind::FlipFlop, MACToText(mac) + " takes other's IP: " + IPToText(ip)};
 }
 
-std::string csvLine(const ArpFrameView& f, TDateTime t) {
-    return DateTimeText(t) + ";" + ARPOperationText(f.operation()) + ";" + IPToText(f.senderIp()) +
-           ";" + MACToText(f.senderMac()) + ";" + IPToText(f.targetIp()) + ";" +
-           MACToText(f.targetMac()) + "\r\n";
+// The frame's ARP.csv line, appended to the batch.
+void appendCsvLine(ArpCsvBatch& batch, const ArpFrameView& f, TDateTime t) {
+    std::string& out = batch.text();
+    out += DateTimeText(t);
+    out += ';';
+    out += f.operation() == ARP_REQUEST ? "request" : f.operation() == ARP_REPLY ? "response" : "";
+    out += ';';
+    appendIPText(out, f.senderIp());
+    out += ';';
+    appendMACText(out, f.senderMac());
+    out += ';';
+    appendIPText(out, f.targetIp());
+    out += ';';
+    appendMACText(out, f.targetMac());
+    out += "\r\n";
+    batch.endLine();
 }
 
 } // namespace
@@ -65,16 +77,31 @@ ArpDetector::ArpDetector(const SharedSettings& settings, StationTable& table, Ar
       m_clock(clock) {}
 
 void ArpDetector::processArpFrame(ArpFrameBytes frame) noexcept {
+    ArpCsvBatch line;
+    processArpFrame(frame, line);
+    writeArpCsv(line);
+}
+
+void ArpDetector::processArpFrame(ArpFrameBytes frame, ArpCsvBatch& batch) noexcept {
     try {
-        process(frame);
+        process(frame, batch);
     } catch (...) {
         m_failedFrames.fetch_add(1, std::memory_order_relaxed);
     }
 }
 
+void ArpDetector::writeArpCsv(ArpCsvBatch& batch) noexcept {
+    try {
+        m_csv.appendArpCsv(batch);
+    } catch (...) {
+        m_failedFrames.fetch_add(batch.lines(), std::memory_order_relaxed);
+    }
+    batch.clear();
+}
+
 // One reading of the clock serves the log entry, the table's stamp and the file's line: the local
 // clock costs a time-zone conversion, and the three moments lie microseconds apart anyway.
-void ArpDetector::process(ArpFrameBytes frame) {
+void ArpDetector::process(ArpFrameBytes frame, ArpCsvBatch& batch) {
     const TDateTime t = m_clock.now();
     m_liveLog.lock().appendArpLog(frame, t);
 
@@ -108,7 +135,7 @@ void ArpDetector::process(ArpFrameBytes frame) {
     if (binding) {
         raise(binding->kind, binding->details);
     }
-    m_csv.appendArpCsv(csvLine(f, t));
+    appendCsvLine(batch, f, t);
 }
 
 } // namespace qv

@@ -25,12 +25,18 @@ public:
     // edge: whatever the standard library throws below it (an allocation that fails) ends the
     // frame, which is counted, and never the capture thread.
     void processArpFrame(ArpFrameBytes frame) noexcept;
+    // The same, with the frame's ARP.csv line added to `batch` instead of written at once: a
+    // capture thread writes the lines of one read buffer in one go, with writeArpCsv, before it
+    // reads the next.
+    void processArpFrame(ArpFrameBytes frame, ArpCsvBatch& batch) noexcept;
+    // Appends the batch's lines to ARP.csv and empties it.
+    void writeArpCsv(ArpCsvBatch& batch) noexcept;
 
     // Frames whose processing was cut short by an exception.
     std::uint64_t failedFrames() const { return m_failedFrames.load(std::memory_order_relaxed); }
 
 private:
-    void process(ArpFrameBytes frame);
+    void process(ArpFrameBytes frame, ArpCsvBatch& batch);
 
     const SharedSettings& m_settings;
     StationTable& m_table;

@@ -14,12 +14,15 @@ public:
     DetectorSink(ArpDetector& detector, std::atomic<std::uint64_t>& frames)
         : m_detector(detector), m_frames(frames) {}
     void onArpFrame(const CaptureHeader&, ArpFrameBytes frame) noexcept override {
-        m_detector.processArpFrame(frame);
+        m_detector.processArpFrame(frame, m_lines);
         m_frames.fetch_add(1, std::memory_order_relaxed);
     }
+    // The buffer's lines go to ARP.csv before the next read.
+    void onBufferEnd() noexcept override { m_detector.writeArpCsv(m_lines); }
 
 private:
     ArpDetector& m_detector;
+    ArpCsvBatch m_lines;
     std::atomic<std::uint64_t>& m_frames;
 };
 

@@ -28,7 +28,9 @@ bool appendCapturedFrame(std::span<std::uint8_t> buffer, std::size_t& used,
     return true;
 }
 
-void walkCaptureBuffer(std::span<const std::uint8_t> received, CapturedFrameSink& sink) noexcept {
+namespace {
+
+void walkFrames(std::span<const std::uint8_t> received, CapturedFrameSink& sink) noexcept {
     std::size_t p = 0;
     while (p < received.size()) {
         if (received.size() - p < CAPTURE_HEADER_FIELDS) {
@@ -50,6 +52,13 @@ void walkCaptureBuffer(std::span<const std::uint8_t> received, CapturedFrameSink
         }
         p = nextHeaderPosition(p, header.capturedLength);
     }
+}
+
+} // namespace
+
+void walkCaptureBuffer(std::span<const std::uint8_t> received, CapturedFrameSink& sink) noexcept {
+    walkFrames(received, sink);
+    sink.onBufferEnd();
 }
 
 } // namespace qv

@@ -41,11 +41,14 @@ public:
     // An accepted Ethernet/ARP/IPv4 frame: at least 42 bytes captured and on the wire, all 42 of
     // them inside the buffer.
     virtual void onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) noexcept = 0;
+    // The walk of one buffer has ended, however it ended.
+    virtual void onBufferEnd() noexcept {}
 };
 
 // Walks the capture headers of the first `received` bytes of a read buffer, handing every
-// accepted frame to `sink`. Nothing is read past `received`: a header that does not fit, or a
-// header length that would not move the position forward, ends the walk of the buffer.
+// accepted frame to `sink`, then tells the sink the buffer has ended. Nothing is read past
+// `received`: a header that does not fit, or a header length that would not move the position
+// forward, ends the walk of the buffer.
 void walkCaptureBuffer(std::span<const std::uint8_t> received, CapturedFrameSink& sink) noexcept;
 
 } // namespace qv

@@ -51,7 +51,7 @@ void ReplayDriver::onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) 
     const std::int64_t at = microsecondsOf(header.seconds, header.microseconds);
     runPassesUntil(at);
     m_clock.set(localTime(at));
-    m_detector.processArpFrame(frame);
+    m_detector.processArpFrame(frame, m_lines);
     ++m_frames;
 }
 

@@ -21,6 +21,7 @@ public:
     // The capture's first frame, ARP or not, fixes t0.
     void startAt(std::uint32_t seconds, std::uint32_t microseconds);
     void onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) noexcept override;
+    void onBufferEnd() noexcept override { m_detector.writeArpCsv(m_lines); }
     // The pass that follows the last frame.
     void finish();
 
@@ -38,6 +39,7 @@ private:
     std::int64_t m_nextPass = 0;
     std::uint64_t m_frames = 0;
     std::uint64_t m_passes = 0;
+    ArpCsvBatch m_lines;
 };
 
 } // namespace qv

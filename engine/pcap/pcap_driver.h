@@ -9,7 +9,7 @@
 
 namespace qv {
 
-inline constexpr int CAPTURE_KERNEL_BUFFER = 512'000;
+inline constexpr int CAPTURE_KERNEL_BUFFER = 2 << 20;
 inline constexpr int CAPTURE_READ_TIMEOUT_MS = 1000;
 inline constexpr int CAPTURE_SNAP_LENGTH = 65535;
 

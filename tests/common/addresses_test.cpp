@@ -1,5 +1,7 @@
 #include "common/addresses.h"
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 namespace qv {
@@ -15,6 +17,22 @@ TEST(AddressText, RendersAddressesAndOperations) {
     EXPECT_EQ(ARPOperationText(2), "response");
     for (std::uint16_t other : {0, 3, 4, 256, 0xFFFF}) {
         EXPECT_EQ(ARPOperationText(other), "") << other;
+    }
+}
+
+// The hand-made texts are the C library's, for every byte value.
+TEST(AddressText, EveryByteValueReadsAsPrintfWouldWriteIt) {
+    for (int v = 0; v < 256; ++v) {
+        const auto b = static_cast<std::uint8_t>(v);
+        char ip[16];
+        std::snprintf(ip, sizeof ip, "%d.%d.%d.%d", v, 255 - v, v / 2, 0);
+        EXPECT_EQ(
+            IPToText({b, static_cast<std::uint8_t>(255 - v), static_cast<std::uint8_t>(v / 2), 0}),
+            ip);
+        char mac[18];
+        std::snprintf(mac, sizeof mac, "%2.2X-%2.2X-%2.2X-%2.2X-%2.2X-%2.2X", v, 255 - v, 0, 15, 16,
+                      v);
+        EXPECT_EQ(MACToText({b, static_cast<std::uint8_t>(255 - v), 0, 15, 16, b}), mac);
     }
 }
 

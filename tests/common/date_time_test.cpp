@@ -3,6 +3,9 @@
 #include <cmath>
 #include <limits>
 
+#include <cstdlib>
+#include <ctime>
+
 #include <gtest/gtest.h>
 
 #include "common/clock.h"
@@ -60,6 +63,45 @@ TEST(DateTime, LocalTimeOfAnInstantFollowsTheTimeZone) {
     const TDateTime t = localDateTimeFromUnix(1'796'580'112, 500'000);
     EXPECT_EQ(DateTimeText(t), "12/06/26 18:01:52");
     EXPECT_NEAR(t, encodeDateTime({2026, 12, 6, 18, 1, 52, 500}), 1e-9);
+}
+
+// The local time and the text of each second are kept between calls on one thread; they must be
+// exactly what the C library gives for every instant, in each time zone, across a daylight saving
+// change and midnight, also when the zone changes between two calls of the same second.
+TEST(DateTime, KeptTextsAreTheLibrarysOwnAcrossZonesChangesAndMidnight) {
+    const auto reference = [](std::time_t seconds) {
+        std::tm tm{};
+        localtime_r(&seconds, &tm);
+        char date[64];
+        char time[64];
+        std::strftime(date, sizeof date, "%x", &tm);
+        std::strftime(time, sizeof time, "%X", &tm);
+        const bool midnight = tm.tm_hour == 0 && tm.tm_min == 0 && tm.tm_sec == 0;
+        return std::string(date) + (midnight ? "" : std::string(" ") + time);
+    };
+    const std::time_t springForward = 1'774'746'000;  // 2026-03-29 01:00:00 UTC, 03:00 in Berlin
+    const std::time_t berlinMidnight = 1'774'908'000; // 2026-03-30 22:00:00 UTC
+    for (const char* zone : {"UTC", "Europe/Berlin", "America/New_York", "UTC"}) {
+        setenv("TZ", zone, 1);
+        tzset();
+        for (const std::time_t start : {springForward, berlinMidnight}) {
+            for (std::time_t t = start - 3; t <= start + 3; ++t) {
+                for (const std::int64_t micro : {0, 499'999}) {
+                    EXPECT_EQ(DateTimeText(localDateTimeFromUnix(t, micro)), reference(t))
+                        << zone << " " << t;
+                }
+            }
+        }
+    }
+    // The same second again, in another zone.
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(DateTimeText(localDateTimeFromUnix(berlinMidnight, 0)), "03/30/26 22:00:00");
+    setenv("TZ", "Europe/Berlin", 1);
+    tzset();
+    EXPECT_EQ(DateTimeText(localDateTimeFromUnix(berlinMidnight, 0)), "03/31/26");
+    setenv("TZ", "UTC", 1);
+    tzset();
 }
 
 TEST(Clock, ManualClockShowsWhatItWasSetTo) {

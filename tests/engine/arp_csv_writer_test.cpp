@@ -1,10 +1,12 @@
 #include "engine/arp_csv_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "common/file_io.h"
 #include "tests/support/temp_folder.h"
 
 namespace qv {
@@ -115,6 +117,74 @@ TEST_F(ArpCsv, ALineThatCannotBeWrittenIsDroppedSilently) {
     std::filesystem::create_directories(csv());
     writer.appendArpCsv(LINE);
     EXPECT_TRUE(std::filesystem::is_directory(csv()));
+}
+
+// How one-line appends have always written ARP.csv, kept here as the yardstick of the batches:
+// open, check the size against the limit (moving the file to ARP.bak when over it), write the
+// header when the file is new, the line, close.
+void appendOneLine(const DataFolder& folder, const Settings& s, const std::string& line) {
+    const std::string path = folder.DataFilePath(ARP_CSV_FILE_NAME);
+    bool isNew = false;
+    int fd = openForAppend(path, isNew);
+    ASSERT_GE(fd, 0);
+    struct stat status {};
+    ::fstat(fd, &status);
+    if (s.ARPLogSizeLimited && status.st_size > arpCsvSizeLimit(s.ARPLogSizeMB)) {
+        ::close(fd);
+        const std::string backup = folder.DataFilePath(ARP_BACKUP_FILE_NAME);
+        ::unlink(backup.c_str());
+        const bool moved = ::rename(path.c_str(), backup.c_str()) == 0;
+        bool created = false;
+        fd = openForAppend(path, created);
+        isNew = isNew || moved;
+    }
+    writeAll(fd, (isNew ? HEADER : std::string()) + line);
+    ::close(fd);
+}
+
+// The same lines, one by one and in batches of any size, give the same ARP.csv and ARP.bak byte
+// for byte, across several moves to ARP.bak, with the limit at 0 too.
+TEST(ArpCsvBatches, WriteExactlyWhatOneLineAppendsWrite) {
+    const struct {
+        bool limited;
+        std::int32_t megabytes;
+        int lines;
+    } cases[] = {{true, 0, 40}, {true, -3, 25}, {true, 1, 30'000}, {false, 0, 3'000}};
+    for (const auto& c : cases) {
+        Settings s = defaults();
+        s.ARPLogSizeLimited = c.limited;
+        s.ARPLogSizeMB = c.megabytes;
+        test::TempFolder root;
+        const DataFolder one(root / "one");
+        const DataFolder batched(root / "batched");
+        SharedSettings shared(s);
+        ArpCsvWriter writer(batched, shared);
+        std::uint32_t seed = 7;
+        ArpCsvBatch batch;
+        std::size_t batchSize = 1;
+        for (int n = 0; n < c.lines; ++n) {
+            const std::string line = "12/06/26 18:01:52;request;10.0.0." + std::to_string(n % 250) +
+                                     ";00-1B-21-3A-4F-10;10.0.0.1;00-00-00-00-00-00\r\n";
+            appendOneLine(one, s, line);
+            batch.text() += line;
+            batch.endLine();
+            if (batch.lines() >= batchSize) {
+                writer.appendArpCsv(batch);
+                batch.clear();
+                seed = seed * 1103515245 + 12345;
+                batchSize = 1 + (seed >> 16) % 5000;
+            }
+        }
+        writer.appendArpCsv(batch);
+        for (const char* file : {ARP_CSV_FILE_NAME, ARP_BACKUP_FILE_NAME}) {
+            EXPECT_EQ(test::readText(one.folder() / file), test::readText(batched.folder() / file))
+                << file << " with limit " << c.megabytes << (c.limited ? "" : " off");
+        }
+        if (c.limited && c.megabytes <= 0) {
+            const std::string last = test::readText(batched.folder() / ARP_CSV_FILE_NAME);
+            EXPECT_EQ(std::count(last.begin(), last.end(), '\n'), 2) << "header and one line";
+        }
+    }
 }
 
 } // namespace

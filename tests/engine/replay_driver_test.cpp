@@ -80,6 +80,7 @@ TEST_F(Replay, SkippingIdlePassesChangesNothing) {
             every.detector.processArpFrame(f);
         }
     }
+    driver.onBufferEnd(); // as the walk of the last buffer ends
     driver.finish();
     every.clock.set(localDateTimeFromUnix(nextPass, 0));
     everyScans.detectScans();
