@@ -1,5 +1,8 @@
 #include "app/monitor.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "iptools/mailslot_client.h"
 #include "settings/settings_file.h"
 
@@ -16,9 +19,12 @@ Monitor::Monitor(const DataFolder& folder, const Clock& clock, EventListOwner& o
       }),
       m_notifier(m_settings, m_journal, presenters.balloon, presenters.sound, &m_sendJobs),
       m_detector(m_settings, *m_stations, *m_liveLog, m_csv, m_notifier, clock),
-      m_scans(m_settings, *m_stations, *m_liveLog, m_notifier, clock, std::move(refreshArpTable)) {}
+      m_scans(m_settings, *m_stations, *m_liveLog, m_notifier, clock, std::move(refreshArpTable)),
+      m_settingsFile(m_folder.DataFilePath(SETTINGS_FILE_NAME), SETTINGS_SIZE),
+      m_stationsFile(m_folder.DataFilePath(STATION_FILE_NAME), STATION_FILE_SIZE) {}
 
 bool Monitor::loadSettings(const std::string& programFolder) {
+    m_settingsFile.examine();
     Settings record = zeroSettings();
     const bool read = LoadSettings(record, m_folder, programFolder);
     m_settings.assign(record);
@@ -26,15 +32,57 @@ bool Monitor::loadSettings(const std::string& programFolder) {
 }
 
 int Monitor::loadStations() {
-    return m_stations->lock().loadStations(stationsPath());
+    m_stationsFile.examine();
+    auto table = m_stations->lock();
+    const int count = table.loadStations(stationsPath());
+    m_savedVersion = table.version();
+    return count;
 }
 
-bool Monitor::saveStations() {
-    return m_stations->lock().saveStations(stationsPath());
+Monitor::Saved Monitor::saveStations() {
+    Saved result;
+    if (!m_stationsFile.prepareSave(result.note)) {
+        return result;
+    }
+    auto table = m_stations->lock();
+    result.written = table.saveStations(stationsPath());
+    if (result.written) {
+        m_stationsFile.saved();
+        m_savedVersion = table.version();
+    } else {
+        const std::string why = std::strerror(errno);
+        result.note += (result.note.empty() ? "" : "; ") + std::string("cannot write ") +
+                       stationsPath() + ": " + why;
+    }
+    return result;
 }
 
-bool Monitor::saveSettings() {
-    return SaveSettings(m_settings.snapshot(), m_folder);
+Monitor::Saved Monitor::saveSettings() {
+    Saved result;
+    if (!m_settingsFile.prepareSave(result.note)) {
+        return result;
+    }
+    result.written = SaveSettings(m_settings.snapshot(), m_folder);
+    if (result.written) {
+        m_settingsFile.saved();
+    } else {
+        const std::string why = std::strerror(errno);
+        result.note += (result.note.empty() ? "" : "; ") + std::string("cannot write ") +
+                       m_folder.DataFilePath(SETTINGS_FILE_NAME) + ": " + why;
+    }
+    return result;
+}
+
+std::optional<Monitor::Saved> Monitor::checkpoint(std::chrono::steady_clock::time_point now,
+                                                  std::chrono::seconds interval) {
+    if (now - m_lastCheckpoint < interval) {
+        return std::nullopt;
+    }
+    m_lastCheckpoint = now;
+    if (m_stations->lock().version() == m_savedVersion) {
+        return std::nullopt;
+    }
+    return saveStations();
 }
 
 } // namespace qv

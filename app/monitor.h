@@ -1,9 +1,12 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/stored_file.h"
 #include "common/clock.h"
 #include "common/data_folder.h"
 #include "engine/arp_csv_writer.h"
@@ -36,13 +39,29 @@ public:
     Monitor(const Monitor&) = delete;
     Monitor& operator=(const Monitor&) = delete;
 
-    // Reads Quorvane.cfg into the record; false when the defaults were used.
+    // Reads Quorvane.cfg into the record; false when the defaults were used. How the file was
+    // found decides what a later save may do to it (see StoredFile).
     bool loadSettings(const std::string& programFolder);
     int loadStations();
-    // Writes ipmac.dat; false when it could not be written.
-    bool saveStations();
-    // Writes Quorvane.cfg; false when it could not be written.
-    bool saveSettings();
+    const StoredFile& settingsFile() const { return m_settingsFile; }
+    const StoredFile& stationsFile() const { return m_stationsFile; }
+
+    // What a save did: whether the file was written, and what the user should hear of (why it was
+    // not, or that a damaged file was kept aside), empty when nothing.
+    struct Saved {
+        bool written = false;
+        std::string note;
+    };
+    // Writes ipmac.dat.
+    Saved saveStations();
+    // Writes Quorvane.cfg.
+    Saved saveSettings();
+    // Writes ipmac.dat when the table changed since it was last written and `interval` has passed
+    // since then: a checkpoint, so that a crash or a power cut loses at most that long of
+    // stations. Nothing when no checkpoint was due.
+    std::optional<Saved> checkpoint(std::chrono::steady_clock::time_point now,
+                                    std::chrono::seconds interval = CHECKPOINT_INTERVAL);
+    static constexpr std::chrono::seconds CHECKPOINT_INTERVAL{15 * 60};
     std::string stationsPath() const { return m_folder.DataFilePath(STATION_FILE_NAME); }
 
     const DataFolder& folder() const { return m_folder; }
@@ -69,6 +88,10 @@ private:
     Notifier m_notifier;
     ArpDetector m_detector;
     ScanDetector m_scans;
+    StoredFile m_settingsFile;
+    StoredFile m_stationsFile;
+    std::uint64_t m_savedVersion = 0;
+    std::chrono::steady_clock::time_point m_lastCheckpoint = std::chrono::steady_clock::now();
 };
 
 } // namespace qv

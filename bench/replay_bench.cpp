@@ -58,7 +58,8 @@ void BM_Replay_OneMillionFrames(benchmark::State& state) {
         auto monitor =
             std::make_unique<Monitor>(DataFolder(data.path()), clock, owner, Presenters{});
         state.ResumeTiming();
-        if (replayCapture(capture, *monitor, clock, stderr) != 0) {
+        const auto file = openCapture(capture, stderr);
+        if (!file || replayCapture(*file, capture, *monitor, clock, stderr).status != 0) {
             state.SkipWithError("the replay failed");
         }
         monitor->saveStations();

@@ -35,10 +35,6 @@ void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
 constexpr std::int64_t EPOCH_1899 = daysFromCivil(1899, 12, 30);
 static_assert(EPOCH_1899 == -25569);
 
-// The calendar range that a date text can show: 0001-01-01 to 9999-12-31.
-constexpr double MIN_DATE = -693593.0;
-constexpr double MAX_DATE = 2958466.0;
-
 std::string formatTm(const char* format, const std::tm& tm) {
     char text[128];
     const std::size_t length = std::strftime(text, sizeof text, format, &tm);
@@ -52,16 +48,17 @@ TDateTime encodeDateTime(const DateTimeFields& f) {
         daysFromCivil(f.year, static_cast<unsigned>(f.month), static_cast<unsigned>(f.day)) -
         EPOCH_1899;
     const double ms = ((f.hour * 60.0 + f.minute) * 60.0 + f.second) * 1000.0 + f.millisecond;
-    return static_cast<double>(days) + ms / static_cast<double>(MS_PER_DAY);
+    const double time = ms / static_cast<double>(MS_PER_DAY);
+    return days < 0 ? static_cast<double>(days) - time : static_cast<double>(days) + time;
 }
 
 std::optional<DateTimeFields> decodeDateTime(TDateTime value) {
-    if (!std::isfinite(value) || value < MIN_DATE || value >= MAX_DATE) {
+    if (!isCalendarTime(value)) {
         return std::nullopt;
     }
-    auto days = static_cast<std::int64_t>(std::floor(value));
-    auto ms = static_cast<std::int64_t>(
-        std::llround((value - static_cast<double>(days)) * static_cast<double>(MS_PER_DAY)));
+    auto days = static_cast<std::int64_t>(std::trunc(value));
+    auto ms = static_cast<std::int64_t>(std::llround(std::fabs(value - static_cast<double>(days)) *
+                                                     static_cast<double>(MS_PER_DAY)));
     if (ms >= MS_PER_DAY) {
         ++days;
         ms -= MS_PER_DAY;

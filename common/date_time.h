@@ -7,8 +7,20 @@
 
 namespace qv {
 
-// Local date and time as days since 30 December 1899, the fraction being the time of day.
+// Local date and time as days since 30 December 1899, the fraction being the time of day; before
+// that day the whole part counts the days back and the fraction, taken without its sign, is still
+// the time of day (-1.25 is 29 December 1899 06:00).
 using TDateTime = double;
+
+// The calendar's range, 1 January 0001 to the end of 31 December 9999 (exclusive bounds).
+inline constexpr double MIN_DATE_TIME = -693594.0;
+inline constexpr double MAX_DATE_TIME = 2958466.0;
+
+// False for NaN, the infinities and times past either end of the calendar, which only a damaged
+// file can hold.
+inline bool isCalendarTime(TDateTime value) {
+    return value > MIN_DATE_TIME && value < MAX_DATE_TIME;
+}
 
 inline constexpr double SECONDS_PER_DAY = 24.0 * 60.0 * 60.0;
 

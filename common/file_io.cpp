@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +29,12 @@ int openForAppend(const std::string& path, bool& created) {
     if (fd < 0 && errno == ENOENT) {
         fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         created = fd >= 0;
+    }
+    // An empty file (one whose first write a kill cut off) gets its header too: the first line
+    // is a header to every reader.
+    struct stat status {};
+    if (fd >= 0 && !created && ::fstat(fd, &status) == 0 && status.st_size == 0) {
+        created = true;
     }
     return fd;
 }
@@ -77,21 +84,130 @@ std::optional<std::vector<std::uint8_t>> readFilePrefix(const std::string& path,
     return bytes;
 }
 
+namespace {
+
+// The mode of a file that may be written in place, 0644 for a new one, or nothing (errno set)
+// for a file that exists but may not be written.
+std::optional<mode_t> writableMode(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return errno == ENOENT ? std::optional<mode_t>(0644) : std::nullopt;
+    }
+    const int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (probe < 0) {
+        return std::nullopt;
+    }
+    ::close(probe);
+    return status.st_mode & 07777;
+}
+
+} // namespace
+
+bool mayReplace(const std::string& path) {
+    return writableMode(path).has_value();
+}
+
+std::optional<std::string> keepAside(const std::string& path) {
+    constexpr int ATTEMPTS = 100;
+    for (int n = 1; n <= ATTEMPTS; ++n) {
+        const std::string kept =
+            path + DAMAGED_SUFFIX + (n == 1 ? std::string() : "." + std::to_string(n));
+        // A hard link never replaces a file that is there already; the old name then goes.
+        if (::link(path.c_str(), kept.c_str()) == 0) {
+            if (::unlink(path.c_str()) != 0) {
+                const int failure = errno;
+                ::unlink(kept.c_str());
+                errno = failure;
+                return std::nullopt;
+            }
+            syncFolderOf(path);
+            return kept;
+        }
+        if (errno != EEXIST) {
+            return std::nullopt;
+        }
+    }
+    errno = EEXIST;
+    return std::nullopt;
+}
+
 bool replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    const auto mode = writableMode(path);
+    if (!mode) {
+        return false;
+    }
+    const std::string temporary = path + TEMPORARY_SUFFIX;
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         return false;
     }
-    ::fchmod(fd, 0644);
+    ::fchmod(fd, *mode);
     const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int failure = errno;
         ::unlink(temporary.c_str());
+        errno = failure;
         return false;
     }
     syncFolderOf(path);
     return true;
+}
+
+void removeTemporaryOf(const std::string& path) {
+    ::unlink((path + TEMPORARY_SUFFIX).c_str());
+}
+
+namespace {
+
+// The end of the last line feed of an open file (0 when it has none), or nothing when the file
+// cannot be read. Reads backwards a block at a time.
+std::optional<off_t> endOfLastLineFeed(int fd, off_t size) {
+    char block[4096];
+    for (off_t end = size; end > 0;) {
+        const off_t start = end > static_cast<off_t>(sizeof block) ? end - sizeof block : 0;
+        const ssize_t got = ::pread(fd, block, static_cast<std::size_t>(end - start), start);
+        if (got != end - start) {
+            return std::nullopt;
+        }
+        const auto* found = static_cast<const char*>(::memrchr(block, '\n', got));
+        if (found != nullptr) {
+            return start + (found - block) + 1;
+        }
+        end = start;
+    }
+    return 0;
+}
+
+enum class Mended { Nothing, Cut, Ended };
+
+Mended mendLastLine(int fd, off_t size) {
+    const auto keep = endOfLastLineFeed(fd, size);
+    char beforeLineFeed = '\r';
+    if (!keep || *keep == size || (*keep >= 2 && ::pread(fd, &beforeLineFeed, 1, *keep - 2) != 1)) {
+        return Mended::Nothing;
+    }
+    if (beforeLineFeed != '\r') {
+        // Lines that end in a bare line feed are not this program's: the last one is ended rather
+        // than cut, and the lines appended after it start on their own.
+        return ::pwrite(fd, "\n", 1, size) == 1 ? Mended::Ended : Mended::Nothing;
+    }
+    return ::ftruncate(fd, *keep) == 0 ? Mended::Cut : Mended::Nothing;
+}
+
+} // namespace
+
+bool trimPartialLastLine(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat status {};
+    const bool cut = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0 &&
+                     mendLastLine(fd, status.st_size) == Mended::Cut;
+    ::close(fd);
+    return cut;
 }
 
 std::string programFolder() {

@@ -14,10 +14,33 @@ namespace qv {
 std::optional<std::vector<std::uint8_t>> readFilePrefix(const std::string& path,
                                                         std::size_t maxBytes);
 
-// Writes `bytes` to a new file beside `path` and renames it over `path`, so that a crash or a full
-// disk leaves either the old file or the new one, never a mixture. False when nothing was
+// Writes `bytes` to a new file beside `path` (its name and TEMPORARY_SUFFIX) and renames it over
+// `path`, so that a crash or a full disk leaves either the old file or the new one, never a
+// mixture. A file that the process could not have written in place (not open for writing to it)
+// is refused, as a direct write would be refused: it is never replaced by the back door of the
+// folder. The new file keeps the old one's permissions. False, with errno set, when nothing was
 // replaced; the old file is then untouched.
+inline constexpr const char* TEMPORARY_SUFFIX = ".new";
 bool replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// True when replaceFileContents would be allowed to replace `path`: it is missing, or it may be
+// opened for writing.
+bool mayReplace(const std::string& path);
+
+// Moves a file that a save is about to replace, and that held more than the program could read
+// (damaged, or cut short), out of the way under <path>.damaged (or .damaged.2, .damaged.3, ...
+// when that is taken): no earlier copy is ever replaced. The new name, or nothing (errno set) when
+// the file could not be moved and must be left as it is.
+inline constexpr const char* DAMAGED_SUFFIX = ".damaged";
+std::optional<std::string> keepAside(const std::string& path);
+
+// Removes the new file a replacement of `path` left behind when it was interrupted.
+void removeTemporaryOf(const std::string& path);
+
+// Cuts off a last line that has no line end (a write cut short by a kill), so that the file
+// holds only whole lines. True when something was cut. A file whose lines end in a bare line feed
+// was made by hand or by another program: its last line is ended with one instead.
+bool trimPartialLastLine(const std::string& path);
 
 // Opens a file for appending, creating it when it is missing; `created` tells whether it was new.
 // -1 when it cannot be opened. Each record opens and closes the file: no handle stays open.

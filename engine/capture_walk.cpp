@@ -43,12 +43,17 @@ void walkFrames(std::span<const std::uint8_t> received, CapturedFrameSink& sink)
             return;
         }
         p += header.headerLength;
+        bool accepted = false;
         if (header.capturedLength >= ARP_FRAME_SIZE && header.wireLength >= ARP_FRAME_SIZE &&
             p <= received.size() && received.size() - p >= ARP_FRAME_SIZE) {
             const ArpFrameBytes frame = received.subspan(p).first<ARP_FRAME_SIZE>();
             if (isArpFrame(frame)) {
                 sink.onArpFrame(header, frame);
+                accepted = true;
             }
+        }
+        if (!accepted) {
+            sink.onOtherFrame(header);
         }
         p = nextHeaderPosition(p, header.capturedLength);
     }

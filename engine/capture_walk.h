@@ -41,6 +41,8 @@ public:
     // An accepted Ethernet/ARP/IPv4 frame: at least 42 bytes captured and on the wire, all 42 of
     // them inside the buffer.
     virtual void onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) noexcept = 0;
+    // A frame the walk passed over: not ARP for IPv4, or too short.
+    virtual void onOtherFrame(const CaptureHeader&) noexcept {}
     // The walk of one buffer has ended, however it ended.
     virtual void onBufferEnd() noexcept {}
 };

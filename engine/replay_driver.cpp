@@ -5,29 +5,41 @@ namespace {
 
 constexpr std::int64_t MICROSECONDS = 1'000'000;
 
-std::int64_t microsecondsOf(std::uint32_t seconds, std::uint32_t microseconds) {
-    return static_cast<std::int64_t>(seconds) * MICROSECONDS + microseconds;
-}
-
-TDateTime localTime(std::int64_t microseconds) {
-    return localDateTimeFromUnix(static_cast<std::time_t>(microseconds / MICROSECONDS),
-                                 microseconds % MICROSECONDS);
-}
-
 } // namespace
+
+TDateTime localTimeOfMicroseconds(std::int64_t microseconds) {
+    std::int64_t seconds = microseconds / MICROSECONDS;
+    std::int64_t rest = microseconds % MICROSECONDS;
+    if (rest < 0) {
+        --seconds;
+        rest += MICROSECONDS;
+    }
+    return localDateTimeFromUnix(static_cast<std::time_t>(seconds), rest);
+}
 
 ReplayDriver::ReplayDriver(ArpDetector& detector, ScanDetector& scans, ManualClock& clock)
     : m_detector(detector), m_scans(scans), m_clock(clock) {}
 
-void ReplayDriver::startAt(std::uint32_t seconds, std::uint32_t microseconds) {
+void ReplayDriver::setFrameTimes(std::vector<std::int64_t> microseconds) {
+    m_times = std::move(microseconds);
+    m_nextTime = 0;
+}
+
+std::int64_t ReplayDriver::frameTime(const CaptureHeader& header) {
+    const std::int64_t at =
+        m_nextTime < m_times.size()
+            ? m_times[m_nextTime]
+            : static_cast<std::int64_t>(header.seconds) * MICROSECONDS + header.microseconds;
+    ++m_nextTime;
     if (!m_start) {
-        m_start = microsecondsOf(seconds, microseconds);
-        m_nextPass = *m_start + MICROSECONDS;
+        m_start = at;
+        m_nextPass = at + MICROSECONDS;
     }
+    return at;
 }
 
 bool ReplayDriver::runPassAt(std::int64_t microseconds) {
-    m_clock.set(localTime(microseconds));
+    m_clock.set(localTimeOfMicroseconds(microseconds));
     ++m_passes;
     return m_scans.detectScans();
 }
@@ -47,12 +59,19 @@ void ReplayDriver::runPassesUntil(std::int64_t microseconds) {
 }
 
 void ReplayDriver::onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) noexcept {
-    startAt(header.seconds, header.microseconds);
-    const std::int64_t at = microsecondsOf(header.seconds, header.microseconds);
+    const std::int64_t at = frameTime(header);
     runPassesUntil(at);
-    m_clock.set(localTime(at));
+    m_clock.set(localTimeOfMicroseconds(at));
     m_detector.processArpFrame(frame, m_lines);
     ++m_frames;
+}
+
+void ReplayDriver::onOtherFrame(const CaptureHeader& header) noexcept {
+    runPassesUntil(frameTime(header));
+}
+
+void ReplayDriver::onBufferEnd() noexcept {
+    m_detector.writeArpCsv(m_lines);
 }
 
 void ReplayDriver::finish() {

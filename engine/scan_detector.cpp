@@ -61,7 +61,6 @@ bool ScanDetector::scan() {
         return kept == 0;
     }
     std::vector<std::string> events;
-    bool overThreshold = false;
     {
         auto log = m_liveLog.lock();
         auto table = m_table.lock();
@@ -72,12 +71,13 @@ bool ScanDetector::scan() {
             if (r.requestCount <= s.ScanRequests) {
                 continue;
             }
-            overThreshold = true;
             const TDateTime now = m_clock.now();
             if (isIgnored(s, r.ip)) {
                 continue;
             }
-            if (ageInSeconds(now, r.lastScanning) > SCAN_HOLD_OFF_SECONDS) {
+            // A damaged time of the last report counts as never reported.
+            if (!isCalendarTime(r.lastScanning) ||
+                ageInSeconds(now, r.lastScanning) > SCAN_HOLD_OFF_SECONDS) {
                 events.push_back(scanDetails(r));
             }
             table.setLastScanning(i, now);
@@ -86,7 +86,7 @@ bool ScanDetector::scan() {
     for (const std::string& details : events) {
         m_announcer.AnnounceEvent(eventKindText(EventKind::NetworkScanning), details);
     }
-    return kept == 0 && !overThreshold;
+    return kept == 0;
 }
 
 } // namespace qv

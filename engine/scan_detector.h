@@ -26,8 +26,9 @@ public:
 
     // Holds the log's guard and then the table's while it counts and stamps; announces the
     // events afterwards, in table order, with neither guard held. True when the pass was idle:
-    // the live log was empty and no binding was over the threshold, so until the next frame
-    // further passes change nothing. A pass cut short by an exception is counted and is not idle.
+    // the live log was empty, so every request count is zero and, until the next frame, further
+    // passes change nothing whatever the settings say. A pass cut short by an exception is counted
+    // and is not idle.
     bool detectScans() noexcept;
 
     std::uint64_t failedPasses() const { return m_failedPasses.load(std::memory_order_relaxed); }

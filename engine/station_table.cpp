@@ -41,15 +41,15 @@ int StationTable::Access::findPair(const IPv4Address& ip, const MacAddress& mac)
 namespace {
 
 // Visits the candidates in index order with a best time that starts at 0, keeping the first
-// record whose time is strictly greater: ties go to the lowest index, and times of 0 or less
-// (or damaged ones) are never found.
+// record whose time is strictly greater: ties go to the lowest index, and times of 0 or less, and
+// damaged ones (NaN, infinite, past the calendar's end), are never found.
 int findLatest(const std::array<StationRecord, STATION_SLOTS>& slots,
                std::span<const int> candidates) {
     int result = NO_STATION;
     TDateTime best = 0.0;
     for (int i : candidates) {
         const StationRecord& r = slots[static_cast<std::size_t>(i)];
-        if (r.lastUpdate > best) {
+        if (r.lastUpdate > best && isCalendarTime(r.lastUpdate)) {
             best = r.lastUpdate;
             result = i;
         }
@@ -111,6 +111,7 @@ int StationTable::Access::touchStation(const IPv4Address& ip, const MacAddress& 
         m_table.m_index.add(i, r);
     }
     m_table.m_slots[static_cast<std::size_t>(i)].lastUpdate = now;
+    ++m_table.m_version;
     return count();
 }
 
@@ -121,6 +122,7 @@ int StationTable::Access::deleteStation(int index) {
     auto first = m_table.m_slots.begin() + index;
     std::copy(first + 1, m_table.m_slots.begin() + count(), first);
     --m_table.m_count;
+    ++m_table.m_version;
     reindex();
     return count();
 }
@@ -138,6 +140,7 @@ int StationTable::Access::deleteStations(std::vector<int> indices) {
         auto first = m_table.m_slots.begin() + index;
         std::copy(first + 1, m_table.m_slots.begin() + count(), first);
         --m_table.m_count;
+        ++m_table.m_version;
     }
     reindex();
     return count();
@@ -145,16 +148,25 @@ int StationTable::Access::deleteStations(std::vector<int> indices) {
 
 void StationTable::Access::resetRequestCounts() {
     for (int i = 0; i < count(); ++i) {
-        m_table.m_slots[static_cast<std::size_t>(i)].requestCount = 0;
+        std::int32_t& requests = m_table.m_slots[static_cast<std::size_t>(i)].requestCount;
+        if (requests != 0) {
+            requests = 0;
+            ++m_table.m_version;
+        }
     }
 }
 
 void StationTable::Access::addRequest(int index) {
     ++m_table.m_slots[checked(index)].requestCount;
+    ++m_table.m_version;
 }
 
 void StationTable::Access::setLastScanning(int index, TDateTime when) {
-    m_table.m_slots[checked(index)].lastScanning = when;
+    StationRecord& record = m_table.m_slots[checked(index)];
+    if (record.lastScanning != when) {
+        record.lastScanning = when;
+        ++m_table.m_version;
+    }
 }
 
 void StationTable::Access::sortStations(const StationCompare& compare) {
@@ -163,6 +175,7 @@ void StationTable::Access::sortStations(const StationCompare& compare) {
     std::stable_sort(
         m_table.m_slots.begin(), m_table.m_slots.begin() + count(),
         [&](const StationRecord& a, const StationRecord& b) { return compare(a, b) < 0; });
+    ++m_table.m_version;
     reindex();
 }
 
@@ -183,6 +196,7 @@ void StationTable::Access::loadImagePrefix(std::span<const std::uint8_t> bytes) 
     auto current = image();
     std::copy_n(bytes.begin(), std::min(bytes.size(), current.size()), current.begin());
     m_table.m_count = std::clamp(loadLeI32(current.data()), 0, STATION_SLOTS);
+    ++m_table.m_version;
     for (std::size_t i = 0; i < STATION_SLOTS; ++i) {
         m_table.m_slots[i] = decodeStationRecord(std::span<const std::uint8_t, STATION_RECORD_SIZE>(
             current.data() + 4 + i * STATION_RECORD_SIZE, STATION_RECORD_SIZE));

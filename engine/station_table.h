@@ -37,6 +37,7 @@ public:
 private:
     std::mutex m_guard;
     int m_count = 0;
+    std::uint64_t m_version = 0;
     std::array<StationRecord, STATION_SLOTS> m_slots;
     StationIndex m_index; // of records 0 to count - 1
 };
@@ -44,6 +45,9 @@ private:
 class StationTable::Access {
 public:
     int count() const { return m_table.m_count; }
+    // Grows with every change of the records (not with a change that changes nothing), so a
+    // saver can tell whether the table changed since it last wrote it.
+    std::uint64_t version() const { return m_table.m_version; }
     const StationRecord& record(int index) const { return m_table.m_slots[checked(index)]; }
     // Any slot, including the unused ones beyond the count.
     const StationRecord& slot(int index) const { return m_table.m_slots[checked(index)]; }

@@ -70,16 +70,20 @@ bool EventJournal::LoadEventsTable() {
     const std::string file = path();
     struct stat status {};
     if (::stat(file.c_str(), &status) != 0 && errno == ENOENT) {
+        m_found = Found::Read;
         m_owner.replaceEvents({});
         return true;
     }
     const auto bytes = readFilePrefix(file, std::numeric_limits<std::size_t>::max());
     if (!bytes || !S_ISREG(status.st_mode)) {
+        m_found = Found::Unreadable;
         m_owner.journalFailure("Cannot read the event journal \"" + file + "\".");
         return false;
     }
-    m_owner.replaceEvents(parseEventsText(
-        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())));
+    const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    // Lines past a zero byte are not shown; the first rewrite keeps the file aside for them.
+    m_found = text.find('\0') != std::string_view::npos ? Found::CutShort : Found::Read;
+    m_owner.replaceEvents(parseEventsText(text));
     return true;
 }
 
@@ -101,10 +105,15 @@ bool EventJournal::writeTable(const std::vector<EventEntry>& entries) {
     }
     const std::string file = path();
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    if (!replaceFileContents(file, bytes)) {
+    // A journal that could not be read is not replaced by what the list holds; one whose lines
+    // were not all read is kept aside first.
+    const bool keep = m_found == Found::CutShort;
+    if (m_found == Found::Unreadable || (keep && !mayReplace(file)) || (keep && !keepAside(file)) ||
+        !replaceFileContents(file, bytes)) {
         m_owner.journalFailure("Cannot write the event journal \"" + file + "\".");
         return false;
     }
+    m_found = Found::Read;
     return true;
 }
 

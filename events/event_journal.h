@@ -30,7 +30,9 @@ public:
     // a failure reported to the owner) when the file is there but cannot be read.
     bool LoadEventsTable();
     // Rewrites the file from `entries` under the save header, by writing a new file and renaming
-    // it over the old one. False (and a failure reported) when it cannot be written.
+    // it over the old one. False (and a failure reported) when it cannot be written, and when the
+    // load could not read it: the list does not hold what the file does. A file that held lines
+    // past a zero byte, which the load does not show, is first kept aside (see keepAside).
     bool SaveEventsTable(const std::vector<EventEntry>& entries);
     // The same, with the list taken by `entries` while the guard is held: no line can be appended
     // between the moment the list is made and the rewrite, so a list that has applied every step
@@ -41,6 +43,10 @@ public:
 
 private:
     bool writeTable(const std::vector<EventEntry>& entries);
+
+    // How the load found the file. Until a load, a rewrite may replace it.
+    enum class Found { Read, CutShort, Unreadable };
+    Found m_found = Found::Read;
 
     DataFolder m_folder;
     const Clock& m_clock;

@@ -23,7 +23,6 @@
 namespace qv {
 namespace {
 
-constexpr int SIZE_MAXIMUM = 32767;
 constexpr int SIZE_STEP = 10;
 
 // The ten check boxes in the record's order of their flags; the eight detection boxes carry the
@@ -67,7 +66,7 @@ bool isSelected(const Settings& record, const std::string& name) {
 }
 
 int shownSize(const Settings& record) {
-    return std::clamp(record.ARPLogSizeMB, 0, SIZE_MAXIMUM);
+    return std::clamp(record.ARPLogSizeMB, 0, MAX_ARP_LOG_SIZE_MB);
 }
 
 QString text(const TextField& field) {
@@ -108,7 +107,7 @@ QWidget* OptionsPage::buildAdapters() {
     m_sizeLimited = checkBox("cbARPLogFileSize", tr("Limit the size of ARP.csv to"), group);
     m_sizeMB = new QSpinBox(group);
     m_sizeMB->setObjectName("udARPLogFileSize");
-    m_sizeMB->setRange(0, SIZE_MAXIMUM);
+    m_sizeMB->setRange(0, MAX_ARP_LOG_SIZE_MB);
     m_sizeMB->setSingleStep(SIZE_STEP);
     m_sizeMB->setValue(100);
     m_sizeMB->setAlignment(Qt::AlignRight);

@@ -16,9 +16,6 @@
 namespace qv {
 namespace {
 
-constexpr int INTERVAL_MAXIMUM = 200;
-constexpr int REQUESTS_MAXIMUM = 2000;
-
 QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
@@ -52,8 +49,8 @@ ScanTuningWindow::ScanTuningWindow(const Settings& record, QWidget* parent) : QD
     setWindowTitle("Tuning of \"Network scanning\"");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    m_interval = spin("udInterval", "eInterval", INTERVAL_MAXIMUM, record.ScanInterval, this);
-    m_requests = spin("udRequests", "eRequests", REQUESTS_MAXIMUM, record.ScanRequests, this);
+    m_interval = spin("udInterval", "eInterval", MAX_SCAN_INTERVAL, record.ScanInterval, this);
+    m_requests = spin("udRequests", "eRequests", MAX_SCAN_REQUESTS, record.ScanRequests, this);
     auto* cancel = button("bCancel", "Cancel", this);
     auto* ok = button("bOK", "OK", this);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,11 +1,14 @@
 #include "gui/tray_program.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "app/folder_repair.h"
 #include "common/file_io.h"
 #include "gui/web_pages.h"
 #include "iptools/netbios_name_service.h"
@@ -55,6 +58,9 @@ TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, Station
         // networks the capture sees now.
         m_monitor.netbiosBroadcasts().set(broadcastAddresses(m_capture.capturingAdapters()));
         m_monitor.scans().detectScans();
+        if (const auto saved = m_monitor.checkpoint(std::chrono::steady_clock::now())) {
+            tell({saved->note});
+        }
     });
     m_scanTimer.start();
     connect(&m_tray, &TrayIcon::eventsChosen, this, [this] { m_window->openOn(Page::Events); });
@@ -74,8 +80,12 @@ TrayProgram::~TrayProgram() {
 }
 
 void TrayProgram::start() {
+    std::vector<std::string> notes = repairDataFolder(m_monitor.folder());
     const bool settingsRead = m_monitor.loadSettings(soundFolder());
     m_monitor.loadStations();
+    notes.push_back(m_monitor.settingsFile().loadNote());
+    notes.push_back(m_monitor.stationsFile().loadNote());
+    tell(notes);
     m_capture.enumerateAdapters();
     m_capture.startSelected(m_monitor.settings(), settingsRead);
     m_monitor.journal().LoadEventsTable();
@@ -83,8 +93,26 @@ void TrayProgram::start() {
 }
 
 void TrayProgram::saveAll() {
-    m_monitor.saveSettings();
-    m_monitor.saveStations();
+    tell({m_monitor.saveSettings().note, m_monitor.saveStations().note});
+}
+
+// While the program runs the user sees the notes in a message box; at its end, which may come
+// without a desktop, they go to the standard error.
+void TrayProgram::tell(const std::vector<std::string>& notes) {
+    QStringList lines;
+    for (const std::string& note : notes) {
+        if (!note.empty()) {
+            lines.append(QString::fromStdString(note));
+        }
+    }
+    if (lines.isEmpty()) {
+        return;
+    }
+    if (m_ended) {
+        std::fprintf(stderr, "quorvane: %s\n", qPrintable(lines.join("\nquorvane: ")));
+    } else {
+        warn(lines.join("\n"));
+    }
 }
 
 void TrayProgram::exitProgram() {

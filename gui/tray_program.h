@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QObject>
 #include <QTimer>
@@ -30,10 +32,12 @@ public:
                 QObject* parent = nullptr);
     ~TrayProgram() override;
 
-    // The start-up after the driver is bound: the settings, the station table, the adapters with
-    // capture on the selected ones (every one on a first run), the journal, the tray icon.
+    // The start-up after the driver is bound: the data folder mended after an abrupt end, the
+    // settings, the station table, the adapters with capture on the selected ones (every one on
+    // a first run), the journal, the tray icon. The table is saved as a checkpoint every 15
+    // minutes when it changed.
     void start();
-    // Quorvane.cfg and ipmac.dat.
+    // Quorvane.cfg and ipmac.dat; what the saves had to say is shown.
     void saveAll();
     // "Exit": the window is closed first when shown (which saves), then the program ends.
     void exitProgram();
@@ -51,6 +55,7 @@ public:
 private:
     void openPage(const QUrl& page);
     void warn(const QString& message);
+    void tell(const std::vector<std::string>& notes);
 
     LocalClock m_clock;
     EventsModel m_events;

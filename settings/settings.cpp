@@ -182,4 +182,12 @@ int ignoreCount(const Settings& record) {
     return std::clamp(record.IgnoreCount, 0, MAX_IGNORED);
 }
 
+void clampNumbers(Settings& record) {
+    record.AdapterCount = adapterCount(record);
+    record.IgnoreCount = ignoreCount(record);
+    record.ScanInterval = std::clamp(record.ScanInterval, 1, MAX_SCAN_INTERVAL);
+    record.ScanRequests = std::clamp(record.ScanRequests, 1, MAX_SCAN_REQUESTS);
+    record.ARPLogSizeMB = std::clamp(record.ARPLogSizeMB, 0, MAX_ARP_LOG_SIZE_MB);
+}
+
 } // namespace qv

@@ -11,6 +11,10 @@ namespace qv {
 inline constexpr int MAX_ADAPTERS = 16;
 inline constexpr int MAX_IGNORED = 256;
 inline constexpr std::size_t TEXT_FIELD_SIZE = 260;
+// The ranges the windows allow for the numbers.
+inline constexpr int MAX_SCAN_INTERVAL = 200;
+inline constexpr int MAX_SCAN_REQUESTS = 2000;
+inline constexpr int MAX_ARP_LOG_SIZE_MB = 32767;
 inline constexpr std::size_t SETTINGS_SIZE = 5744;
 
 using TextField = std::array<char, TEXT_FIELD_SIZE>;
@@ -70,5 +74,9 @@ void setFieldText(TextField& field, const std::string& text);
 // The counts as they may be used: a damaged file can hold any value.
 int adapterCount(const Settings& record);
 int ignoreCount(const Settings& record);
+
+// Brings every number into the range the windows allow, so that a damaged or hand-made file
+// cannot make a threshold negative or a count run past its table.
+void clampNumbers(Settings& record);
 
 } // namespace qv

@@ -57,6 +57,7 @@ bool LoadSettings(Settings& record, const DataFolder& folder, const std::string&
     std::copy_n(bytes->begin(), SETTINGS_SIZE, image.begin());
     UnscrambleSettings(image);
     record = decodeSettings(image);
+    clampNumbers(record);
     return true;
 }
 

@@ -15,7 +15,7 @@ void UnscrambleSettings(SettingsImage& bytes);
 
 // Reads Quorvane.cfg into `record`. True when the file was read; false when it was missing, short
 // or unreadable and the defaults were put into `record` instead. A longer file is read from its
-// first 5744 bytes; the content is not validated.
+// first 5744 bytes; its numbers are brought into the windows' ranges.
 bool LoadSettings(Settings& record, const DataFolder& folder, const std::string& programFolder);
 
 // Writes the scrambled record to a new file and renames it over Quorvane.cfg. False when the

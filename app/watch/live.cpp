@@ -63,7 +63,7 @@ int reportOpenings(CaptureControl& control, std::FILE* errors) {
 }
 
 // The once-a-second pass until a stop signal comes.
-void runUntilSignalled(Monitor& monitor, const CaptureControl& control) {
+void runUntilSignalled(Monitor& monitor, const CaptureControl& control, std::FILE* errors) {
     const sigset_t signals = stopSignals();
     auto next = Clock::now() + std::chrono::seconds(1);
     for (;;) {
@@ -76,6 +76,9 @@ void runUntilSignalled(Monitor& monitor, const CaptureControl& control) {
         if (Clock::now() >= next) {
             monitor.netbiosBroadcasts().set(broadcastAddresses(control.capturingAdapters()));
             monitor.scans().detectScans();
+            if (const auto saved = monitor.checkpoint(Clock::now())) {
+                reportNote(saved->note, errors);
+            }
             next += std::chrono::seconds(1);
         }
     }
@@ -100,29 +103,22 @@ void blockStopSignals() {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
-int watchLive(const std::vector<std::string>& interfaces, Monitor& monitor, bool settingsRead,
-              std::FILE* errors) {
+RunResult watchLive(const std::vector<std::string>& interfaces, Monitor& monitor, bool settingsRead,
+                    std::FILE* errors) {
     blockStopSignals();
-    if (bindPacketDriver() != 0) {
-        std::fprintf(errors,
-                     "quorvane-watch: %s\n(libpcap is missing: install the package "
-                     "libpcap0.8)\n",
-                     DRIVER_MISSING_MESSAGE);
-        return 1;
-    }
     PcapDriver driver;
     CaptureControl control(driver, monitor.detector());
     startCaptures(control, interfaces, monitor, settingsRead);
     if (reportOpenings(control, errors) == 0) {
         std::fprintf(errors, "quorvane-watch: no Ethernet adapter to capture on\n");
         control.stopAll();
-        return 1;
+        return {1, false};
     }
     monitor.netbiosBroadcasts().set(broadcastAddresses(control.capturingAdapters()));
-    runUntilSignalled(monitor, control);
+    runUntilSignalled(monitor, control, errors);
     control.stopAll();
     reportCounters(control, errors);
-    return 0;
+    return {0, true};
 }
 
 } // namespace qv

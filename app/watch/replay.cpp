@@ -9,21 +9,27 @@
 namespace qv {
 namespace {
 
+constexpr std::uint64_t CHECKPOINT_EVERY = 65'536; // frames between looks at the clock
+
 // Packs frames behind capture headers into read-sized buffers and walks each full buffer, as a
-// live read would be walked.
+// live read would be walked, handing the driver the frames' whole times alongside.
 class BufferedWalk {
 public:
     explicit BufferedWalk(ReplayDriver& driver) : m_driver(driver), m_buffer(CAPTURE_BUFFER_SIZE) {}
 
-    void add(const CaptureHeader& header, std::span<const std::uint8_t> bytes) {
+    void add(const CaptureHeader& header, std::span<const std::uint8_t> bytes,
+             std::int64_t microseconds) {
         // A frame longer than a whole buffer keeps what fits, as a driver's snap length would.
         bytes = bytes.first(std::min(bytes.size(), m_buffer.size() - CAPTURE_HEADER_LENGTH));
         if (!appendCapturedFrame(m_buffer, m_used, header, bytes)) {
             flush();
             appendCapturedFrame(m_buffer, m_used, header, bytes);
         }
+        m_times.push_back(microseconds);
     }
     void flush() {
+        m_driver.setFrameTimes(std::move(m_times));
+        m_times.clear();
         walkCaptureBuffer(std::span(m_buffer).first(m_used), m_driver);
         m_used = 0;
     }
@@ -32,40 +38,51 @@ private:
     ReplayDriver& m_driver;
     std::vector<std::uint8_t> m_buffer;
     std::size_t m_used = 0;
+    std::vector<std::int64_t> m_times;
 };
 
 } // namespace
 
-int replayCapture(const std::string& path, Monitor& monitor, ManualClock& clock,
-                  std::FILE* errors) {
+std::unique_ptr<CaptureFile> openCapture(const std::string& path, std::FILE* errors) {
     std::string error;
-    const auto file = CaptureFile::open(path, error);
+    auto file = CaptureFile::open(path, error);
     if (!file) {
         std::fprintf(errors, "quorvane-watch: cannot read %s: %s\n", path.c_str(), error.c_str());
-        return 1;
+        return nullptr;
     }
     if (file->linkType() != LINK_TYPE_ETHERNET) {
         std::fprintf(errors, "quorvane-watch: cannot replay %s: its link type %s is not Ethernet\n",
                      path.c_str(), file->linkTypeName().c_str());
-        return 1;
+        return nullptr;
     }
+    return file;
+}
+
+RunResult replayCapture(CaptureFile& file, const std::string& path, Monitor& monitor,
+                        ManualClock& clock, std::FILE* errors) {
     ReplayDriver driver(monitor.detector(), monitor.scans(), clock);
     BufferedWalk walk(driver);
     CaptureHeader header{};
     std::span<const std::uint8_t> bytes;
+    std::int64_t microseconds = 0;
+    std::uint64_t frames = 0;
     CaptureFile::Status status;
-    while ((status = file->next(header, bytes)) == CaptureFile::Status::Frame) {
-        driver.startAt(header.seconds, header.microseconds);
-        walk.add(header, bytes);
+    while ((status = file.next(header, bytes, microseconds)) == CaptureFile::Status::Frame) {
+        walk.add(header, bytes, microseconds);
+        if (++frames % CHECKPOINT_EVERY == 0) {
+            if (const auto saved = monitor.checkpoint(std::chrono::steady_clock::now())) {
+                reportNote(saved->note, errors);
+            }
+        }
     }
     walk.flush();
     driver.finish();
     if (status == CaptureFile::Status::Error) {
         std::fprintf(errors, "quorvane-watch: %s is damaged or cut short: %s\n", path.c_str(),
-                     file->error().c_str());
-        return 1;
+                     file.error().c_str());
+        return {1, true};
     }
-    return 0;
+    return {0, true};
 }
 
 } // namespace qv

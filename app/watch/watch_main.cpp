@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/folder_repair.h"
 #include "app/monitor.h"
 #include "app/watch/event_printer.h"
 #include "app/watch/live.h"
@@ -12,6 +13,8 @@
 #include "app/watch/watch_options.h"
 #include "common/file_io.h"
 #include "common/instance_lock.h"
+#include "engine/pcap/pcap_library.h"
+#include "settings/settings_file.h"
 
 namespace {
 
@@ -38,36 +41,56 @@ void reportFailures(Monitor& monitor) {
         "network messages were dropped: no thread could be started for them");
 }
 
-// Loads the stores as the program's start-up does, runs, then saves the station table and gives
-// running send jobs a moment to finish. Replay runs on capture time, live capture on the local
-// clock.
+// Nothing in the data folder is touched until the capture can be had (the driver bound, the file
+// opened) and the folder is this process's alone. ipmac.dat is saved only after a run that
+// captured or replayed. Replay runs on capture time, live capture on the local clock.
 int watch(const WatchOptions& options) {
     const DataFolder folder = options.dataDir ? DataFolder(*options.dataDir)
                                               : DataFolder::underRoot(DataFolder::SYSTEM_ROOT);
+    std::unique_ptr<CaptureFile> capture;
+    if (options.readCapture) {
+        capture = openCapture(*options.readCapture, stderr);
+        if (!capture) {
+            return 1;
+        }
+    } else if (bindPacketDriver() != 0) {
+        std::fprintf(stderr,
+                     "quorvane-watch: %s\n(libpcap is missing: install the package "
+                     "libpcap0.8)\n",
+                     DRIVER_MISSING_MESSAGE);
+        return 1;
+    }
     const InstanceLock lock(folder);
     if (lock.state() == InstanceLock::State::Held) {
         std::fprintf(stderr, "quorvane-watch: %s\n", folderInUseMessage(folder).c_str());
         return 1;
     }
+    for (const std::string& note : repairDataFolder(folder)) {
+        reportNote(note, stderr);
+    }
     EventPrinter printer(stdout, stderr);
     ManualClock captureClock;
     LocalClock localClock;
-    const Clock& clock = options.readCapture ? static_cast<const Clock&>(captureClock) : localClock;
+    const Clock& clock = capture ? static_cast<const Clock&>(captureClock) : localClock;
     Monitor monitor(folder, clock, printer, Presenters{});
     const bool settingsRead = monitor.loadSettings(programFolder());
     monitor.loadStations();
+    for (const StoredFile* file : {&monitor.settingsFile(), &monitor.stationsFile()}) {
+        reportNote(file->loadNote(), stderr);
+    }
 
-    const int status = options.readCapture
-                           ? replayCapture(*options.readCapture, monitor, captureClock, stderr)
-                           : watchLive(options.interfaces, monitor, settingsRead, stderr);
+    const RunResult run =
+        capture ? replayCapture(*capture, *options.readCapture, monitor, captureClock, stderr)
+                : watchLive(options.interfaces, monitor, settingsRead, stderr);
 
     monitor.sendJobs().waitForJobs(SEND_JOB_GRACE);
     reportFailures(monitor);
-    if (!monitor.saveStations()) {
-        std::fprintf(stderr, "quorvane-watch: cannot write %s\n", monitor.stationsPath().c_str());
-        return 1;
+    if (!run.ran) {
+        return run.status;
     }
-    return status;
+    const Monitor::Saved saved = monitor.saveStations();
+    reportNote(saved.note, stderr);
+    return saved.written ? run.status : 1;
 }
 
 } // namespace

@@ -47,7 +47,8 @@ std::string CaptureFile::linkTypeName() const {
     return std::string(name != nullptr ? name : "unknown") + " (" + std::to_string(type) + ")";
 }
 
-CaptureFile::Status CaptureFile::next(CaptureHeader& header, std::span<const std::uint8_t>& bytes) {
+CaptureFile::Status CaptureFile::next(CaptureHeader& header, std::span<const std::uint8_t>& bytes,
+                                      std::int64_t& microseconds) {
     const PcapApi& api = PcapLibrary::instance().api();
     pcap_pkthdr* h = nullptr;
     const u_char* data = nullptr;
@@ -59,6 +60,7 @@ CaptureFile::Status CaptureFile::next(CaptureHeader& header, std::span<const std
         m_error = api.geterr(pcapOf(m_handle));
         return Status::Error;
     }
+    microseconds = static_cast<std::int64_t>(h->ts.tv_sec) * 1'000'000 + h->ts.tv_usec;
     header.seconds = static_cast<std::uint32_t>(h->ts.tv_sec);
     header.microseconds = static_cast<std::uint32_t>(h->ts.tv_usec);
     header.capturedLength = h->caplen;

@@ -27,9 +27,11 @@ public:
     // "EN10MB (1)", "LINUX_SLL (113)", ...
     std::string linkTypeName() const;
 
-    // The next frame; its bytes stay valid until the next call. Error means the file is damaged
-    // or cut short: `error()` says how.
-    Status next(CaptureHeader& header, std::span<const std::uint8_t>& bytes);
+    // The next frame; its bytes stay valid until the next call. `microseconds` gets its whole time
+    // (since 1970, before it too), of which the capture header keeps 32 bits of seconds. Error
+    // means the file is damaged or cut short: `error()` says how.
+    Status next(CaptureHeader& header, std::span<const std::uint8_t>& bytes,
+                std::int64_t& microseconds);
     const std::string& error() const { return m_error; }
 
 private:

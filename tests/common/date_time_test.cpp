@@ -17,7 +17,28 @@ TEST(DateTime, EncodesDaysSinceTheEpochOf1899) {
     EXPECT_DOUBLE_EQ(encodeDateTime({1899, 12, 30, 0, 0, 0, 0}), 0.0);
     EXPECT_DOUBLE_EQ(encodeDateTime({1900, 1, 1, 0, 0, 0, 0}), 2.0);
     EXPECT_DOUBLE_EQ(encodeDateTime({2000, 1, 1, 12, 0, 0, 0}), 36526.5);
-    EXPECT_DOUBLE_EQ(encodeDateTime({1899, 12, 29, 18, 0, 0, 0}), -0.25);
+}
+
+// Before the epoch the whole part counts days back and the fraction is still the time of day.
+TEST(DateTime, ValuesBeforeTheEpochKeepTheFractionAsTheTimeOfDay) {
+    const struct {
+        double value;
+        const char* text;
+        DateTimeFields fields;
+    } cases[] = {
+        {-0.25, "12/30/99 06:00:00", {1899, 12, 30, 6, 0, 0, 0}},
+        {-1.25, "12/29/99 06:00:00", {1899, 12, 29, 6, 0, 0, 0}},
+        {-1.75, "12/29/99 18:00:00", {1899, 12, 29, 18, 0, 0, 0}},
+        {-2.0, "12/28/99", {1899, 12, 28, 0, 0, 0, 0}},
+        {-693593.5, "01/01/01 12:00:00", {1, 1, 1, 12, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DateTimeText(c.value), c.text) << c.value;
+        if (c.value <= -1.0) { // days 0 and -0 are the same day: 0.25 is the encoding
+            EXPECT_DOUBLE_EQ(encodeDateTime(c.fields), c.value) << c.value;
+        }
+    }
+    EXPECT_DOUBLE_EQ(encodeDateTime({1899, 12, 30, 6, 0, 0, 0}), 0.25);
 }
 
 TEST(DateTime, DecodesBackToTheSameFields) {
@@ -42,8 +63,10 @@ TEST(DateTime, RoundingUpToMidnightCarriesIntoTheNextDay) {
 }
 
 TEST(DateTime, ValuesNoCalendarCanShowDecodeToNothing) {
-    for (double bad : {std::numeric_limits<double>::quiet_NaN(),
-                       std::numeric_limits<double>::infinity(), -1e9, 1e300, 2958466.0}) {
+    for (double bad :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+          -std::numeric_limits<double>::infinity(), -1e9, 1e300, 2958466.0, -693594.0}) {
+        EXPECT_FALSE(isCalendarTime(bad)) << bad;
         EXPECT_FALSE(decodeDateTime(bad)) << bad;
         EXPECT_EQ(DateTimeText(bad), "") << bad;
     }

@@ -1,6 +1,10 @@
 #include "engine/arp_detector.h"
 
+#include <limits>
+
 #include <gtest/gtest.h>
+
+#include "common/byte_order.h"
 
 #include "engine/event_kind.h"
 #include "tests/support/engine_harness.h"
@@ -184,6 +188,29 @@ TEST(ArpDetector, EveryFrameGetsItsLogEntryAndCsvLine) {
     ASSERT_EQ(log.count(), 4);
     EXPECT_TRUE(std::equal(reverse.begin(), reverse.end(), log.row(2).frame.begin()));
     EXPECT_NEAR(ageInSeconds(h.clock.now(), log.row(0).time), 1.0, 1e-4);
+}
+
+// A time that only a damaged ipmac.dat can hold never makes its record the latest: the change of
+// address is reported once, and the new address is the holder from then on.
+TEST(ArpDetector, ARecordWithADamagedTimeIsNeverTheLatest) {
+    for (double damaged : {std::numeric_limits<double>::infinity(), 1e300,
+                           std::numeric_limits<double>::quiet_NaN()}) {
+        test::EngineHarness h;
+        h.station(IP7, MAC_A, 120);
+        h.station(IP7, MAC_C, 60);
+        {
+            auto t = h.table.lock();
+            auto image = t.image();
+            storeLeDouble(&image[4 + 16], damaged); // MAC_A's last update
+            t.loadImagePrefix(image);
+        }
+        h.frame(test::arpFrame(ARP_REQUEST, MAC_B, IP7, ZERO_MAC, GATEWAY));
+        h.advance(1);
+        h.frame(test::arpFrame(ARP_REQUEST, MAC_B, IP7, ZERO_MAC, GATEWAY));
+        const Events expected = {
+            {"Changed ethernet address", "192.168.0.7 from 02-00-00-00-00-0C to " + MAC_B_TEXT}};
+        EXPECT_EQ(h.announcer.events, expected) << damaged;
+    }
 }
 
 } // namespace

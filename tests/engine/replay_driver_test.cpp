@@ -20,7 +20,6 @@ class Replay : public ::testing::Test {
 protected:
     void feed(std::uint32_t seconds, std::uint32_t microseconds, std::uint8_t target = 1) {
         const auto f = request(target);
-        driver.startAt(seconds, microseconds);
         driver.onArpFrame({seconds, microseconds, 42, 42, 20}, f);
         frameTimes.push_back(DateTimeText(h.clock.now()));
     }
@@ -47,10 +46,36 @@ TEST_F(Replay, PassesRunEverySecondOfCaptureTimeBeforeTheFramesThatFollowThem) {
 }
 
 TEST_F(Replay, APassDueExactlyAtAFramesTimeRunsBeforeIt) {
-    driver.startAt(T0, 0);
+    driver.onOtherFrame({T0, 0, 60, 60, 20});
     feed(T0 + 1, 0);
     EXPECT_EQ(passTimes.size(), 1u);
     EXPECT_EQ(h.liveLog->lock().count(), 1); // the pass ran before the frame was logged
+}
+
+// The passes run on the time of every frame, ARP or not: the request counts a capture leaves
+// behind are those a live run would have left.
+TEST_F(Replay, PassesFollowTheFramesThatAreNotArpUpToTheLastOne) {
+    feed(T0, 0);
+    for (std::uint32_t s = 1; s <= 3; ++s) {
+        driver.onOtherFrame({T0 + s, 0, 60, 60, 20});
+    }
+    driver.finish();
+    EXPECT_EQ(passTimes, (std::vector<std::string>{"12/06/26 18:01:53", "12/06/26 18:01:54",
+                                                   "12/06/26 18:01:55", "12/06/26 18:01:56"}));
+}
+
+// A capture header keeps 32 bits of seconds; the times given beside it are whole, before 1970
+// and after 2106 alike.
+TEST_F(Replay, FrameTimesGivenBesideTheHeadersWin) {
+    constexpr std::int64_t BEFORE_1970 = -86'400LL * 365 * 1'000'000; // 1 January 1969
+    constexpr std::int64_t AFTER_2106 = 4'354'819'200LL * 1'000'000;  // 1 January 2108
+    driver.setFrameTimes({BEFORE_1970, AFTER_2106});
+    const auto f = request(1);
+    driver.onArpFrame({0, 0, 42, 42, 20}, f);
+    EXPECT_EQ(h.clock.now(), localTimeOfMicroseconds(BEFORE_1970));
+    driver.onArpFrame({0, 0, 42, 42, 20}, f);
+    EXPECT_EQ(h.clock.now(), localTimeOfMicroseconds(AFTER_2106));
+    EXPECT_EQ(DateTimeText(h.clock.now()).substr(0, 8), "01/01/08");
 }
 
 TEST_F(Replay, NoFramesMeansNoPass) {

@@ -1,5 +1,7 @@
 #include "engine/scan_detector.h"
 
+#include <limits>
+
 #include <gtest/gtest.h>
 
 #include "tests/support/engine_harness.h"
@@ -162,6 +164,35 @@ TEST_F(ScanDetection, TheWindowFollowsScanIntervalWithinTheLogsReach) {
     h.settings.setNumber(&Settings::ScanInterval, 21); // requests 1.25 s apart: 16 of them
     h.scans.detectScans();
     EXPECT_EQ(scanner().requestCount, 16);
+}
+
+// A damaged time of the last report (read from ipmac.dat) must neither silence the scanner for
+// ever (+inf, NaN) nor count as a recent report.
+TEST_F(ScanDetection, ADamagedLastReportTimeCountsAsNeverReported) {
+    send(1);
+    std::size_t reports = 0;
+    // Each round comes within ten seconds of the last report, which a valid time would hold off.
+    for (double damaged : {std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN(), 1e300}) {
+        {
+            auto t = h.table.lock();
+            t.setLastScanning(t.findPair(SCANNER, MAC_B), damaged);
+        }
+        send(150);
+        h.scans.detectScans();
+        EXPECT_EQ(scanEvents().size(), ++reports) << damaged;
+        EXPECT_EQ(scanner().lastScanning, h.clock.now()) << damaged;
+    }
+}
+
+// The pass is idle once the log is empty, whatever the settings hold: the replay skips silent
+// stretches on it.
+TEST_F(ScanDetection, APassOnAnEmptyLogIsIdle) {
+    send(150);
+    EXPECT_FALSE(h.scans.detectScans());
+    h.advance(ARP_LOG_WINDOW_SECONDS + 1);
+    EXPECT_TRUE(h.scans.detectScans());
+    EXPECT_EQ(scanner().requestCount, 0);
 }
 
 } // namespace
