@@ -15,8 +15,8 @@ std::vector<std::string> repairDataFolder(const DataFolder& folder) {
     std::vector<std::string> notes;
     for (const char* file : {ARP_CSV_FILE_NAME, EVENTS_FILE_NAME}) {
         const std::string path = folder.DataFilePath(file);
-        if (trimPartialLastLine(path)) {
-            notes.push_back(path + " ended in a line cut short; it was removed");
+        if (const auto kept = cutPartialLastLine(path)) {
+            notes.push_back(path + " ended in a line cut short; it was moved to " + *kept);
         }
     }
     return notes;

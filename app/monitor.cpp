@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/byte_order.h"
+#include "common/file_io.h"
 #include "iptools/mailslot_client.h"
 #include "settings/settings_file.h"
 
@@ -26,15 +28,27 @@ Monitor::Monitor(const DataFolder& folder, const Clock& clock, EventListOwner& o
 bool Monitor::loadSettings(const std::string& programFolder) {
     m_settingsFile.examine();
     Settings record = zeroSettings();
-    const bool read = LoadSettings(record, m_folder, programFolder);
+    bool outOfRange = false;
+    const bool read = LoadSettings(record, m_folder, programFolder, &outOfRange);
+    if (outOfRange) {
+        m_settingsFile.markDamaged();
+    }
     m_settings.assign(record);
     return read;
 }
 
 int Monitor::loadStations() {
     m_stationsFile.examine();
+    const std::string path = stationsPath();
+    const auto head = readFilePrefix(path, 4);
+    if (head && head->size() == 4) {
+        const std::int32_t count = loadLeI32(head->data());
+        if (count < 0 || count > STATION_SLOTS) {
+            m_stationsFile.markDamaged();
+        }
+    }
     auto table = m_stations->lock();
-    const int count = table.loadStations(stationsPath());
+    const int count = table.loadStations(path);
     m_savedVersion = table.version();
     return count;
 }
@@ -73,9 +87,8 @@ Monitor::Saved Monitor::saveSettings() {
     return result;
 }
 
-std::optional<Monitor::Saved> Monitor::checkpoint(std::chrono::steady_clock::time_point now,
-                                                  std::chrono::seconds interval) {
-    if (now - m_lastCheckpoint < interval) {
+std::optional<Monitor::Saved> Monitor::checkpoint(std::chrono::steady_clock::time_point now) {
+    if (now - m_lastCheckpoint < m_checkpointInterval) {
         return std::nullopt;
     }
     m_lastCheckpoint = now;

@@ -56,12 +56,12 @@ public:
     Saved saveStations();
     // Writes Quorvane.cfg.
     Saved saveSettings();
-    // Writes ipmac.dat when the table changed since it was last written and `interval` has passed
-    // since then: a checkpoint, so that a crash or a power cut loses at most that long of
-    // stations. Nothing when no checkpoint was due.
-    std::optional<Saved> checkpoint(std::chrono::steady_clock::time_point now,
-                                    std::chrono::seconds interval = CHECKPOINT_INTERVAL);
+    // Writes ipmac.dat when the table changed since it was last written and the checkpoint
+    // interval has passed since the last look: a checkpoint, so that a crash or a power cut loses
+    // at most that long of stations. Nothing when no checkpoint was due.
+    std::optional<Saved> checkpoint(std::chrono::steady_clock::time_point now);
     static constexpr std::chrono::seconds CHECKPOINT_INTERVAL{15 * 60};
+    void setCheckpointInterval(std::chrono::seconds interval) { m_checkpointInterval = interval; }
     std::string stationsPath() const { return m_folder.DataFilePath(STATION_FILE_NAME); }
 
     const DataFolder& folder() const { return m_folder; }
@@ -91,6 +91,7 @@ private:
     StoredFile m_settingsFile;
     StoredFile m_stationsFile;
     std::uint64_t m_savedVersion = 0;
+    std::chrono::seconds m_checkpointInterval = CHECKPOINT_INTERVAL;
     std::chrono::steady_clock::time_point m_lastCheckpoint = std::chrono::steady_clock::now();
 };
 

@@ -61,7 +61,7 @@ std::string StoredFile::loadNote() const {
     case State::Unreadable:
         return "cannot read " + m_path + ": " + m_problem + "; it will be left as it is";
     case State::Damaged:
-        return m_path + " is damaged (not of its size); what could be read was loaded";
+        return m_path + " is damaged; what could be read of it was loaded";
     case State::Missing:
     case State::Whole:
         break;

@@ -25,6 +25,13 @@ public:
     // Before a save. False (with `note` saying why) when the file must not be replaced; true
     // otherwise, with `note` telling of a damaged file kept aside, if one was.
     bool prepareSave(std::string& note);
+    // The file was of its size but held values no save would write (a count past its table, a
+    // number out of range): it is kept aside like a file of the wrong size.
+    void markDamaged() {
+        if (m_state == State::Whole) {
+            m_state = State::Damaged;
+        }
+    }
     // After a save that replaced the file.
     void saved() { m_state = State::Whole; }
     // What the user should hear of the file as it was found (unreadable, damaged), or nothing.

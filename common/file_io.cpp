@@ -107,21 +107,18 @@ bool mayReplace(const std::string& path) {
     return writableMode(path).has_value();
 }
 
-std::optional<std::string> keepAside(const std::string& path) {
+namespace {
+
+// Tries `take` on <path>.damaged, <path>.damaged.2, ... until it succeeds or fails for another
+// reason than the name being taken.
+template <typename Take>
+std::optional<std::string> onFreeDamagedName(const std::string& path, Take take) {
     constexpr int ATTEMPTS = 100;
     for (int n = 1; n <= ATTEMPTS; ++n) {
-        const std::string kept =
+        const std::string name =
             path + DAMAGED_SUFFIX + (n == 1 ? std::string() : "." + std::to_string(n));
-        // A hard link never replaces a file that is there already; the old name then goes.
-        if (::link(path.c_str(), kept.c_str()) == 0) {
-            if (::unlink(path.c_str()) != 0) {
-                const int failure = errno;
-                ::unlink(kept.c_str());
-                errno = failure;
-                return std::nullopt;
-            }
-            syncFolderOf(path);
-            return kept;
+        if (take(name)) {
+            return name;
         }
         if (errno != EEXIST) {
             return std::nullopt;
@@ -129,6 +126,25 @@ std::optional<std::string> keepAside(const std::string& path) {
     }
     errno = EEXIST;
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> keepAside(const std::string& path) {
+    // A hard link never replaces a file that is there already; the old name then goes.
+    const auto kept = onFreeDamagedName(
+        path, [&](const std::string& name) { return ::link(path.c_str(), name.c_str()) == 0; });
+    if (!kept) {
+        return std::nullopt;
+    }
+    if (::unlink(path.c_str()) != 0) {
+        const int failure = errno;
+        ::unlink(kept->c_str());
+        errno = failure;
+        return std::nullopt;
+    }
+    syncFolderOf(path);
+    return kept;
 }
 
 bool replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
@@ -180,34 +196,61 @@ std::optional<off_t> endOfLastLineFeed(int fd, off_t size) {
     return 0;
 }
 
-enum class Mended { Nothing, Cut, Ended };
+// Copies bytes [from, end) of an open file to a new file under a free .damaged name.
+std::optional<std::string> copyTailAside(const std::string& path, int fd, off_t from, off_t end) {
+    std::vector<std::uint8_t> tail(static_cast<std::size_t>(end - from));
+    if (::pread(fd, tail.data(), tail.size(), from) != static_cast<ssize_t>(tail.size())) {
+        return std::nullopt;
+    }
+    return onFreeDamagedName(path, [&](const std::string& name) {
+        const int out =
+            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (out < 0) {
+            return false;
+        }
+        const bool written = writeAll(out, tail) && ::fsync(out) == 0;
+        ::close(out);
+        if (!written) {
+            ::unlink(name.c_str());
+            errno = EIO; // not EEXIST: no other name is tried
+        }
+        return written;
+    });
+}
 
-Mended mendLastLine(int fd, off_t size) {
+std::optional<std::string> mendLastLine(const std::string& path, int fd, off_t size) {
     const auto keep = endOfLastLineFeed(fd, size);
     char beforeLineFeed = '\r';
     if (!keep || *keep == size || (*keep >= 2 && ::pread(fd, &beforeLineFeed, 1, *keep - 2) != 1)) {
-        return Mended::Nothing;
+        return std::nullopt;
     }
     if (beforeLineFeed != '\r') {
         // Lines that end in a bare line feed are not this program's: the last one is ended rather
         // than cut, and the lines appended after it start on their own.
-        return ::pwrite(fd, "\n", 1, size) == 1 ? Mended::Ended : Mended::Nothing;
+        [[maybe_unused]] const ssize_t ended = ::pwrite(fd, "\n", 1, size);
+        return std::nullopt;
     }
-    return ::ftruncate(fd, *keep) == 0 ? Mended::Cut : Mended::Nothing;
+    auto kept = copyTailAside(path, fd, *keep, size);
+    if (kept && ::ftruncate(fd, *keep) != 0) {
+        ::unlink(kept->c_str());
+        return std::nullopt;
+    }
+    return kept;
 }
 
 } // namespace
 
-bool trimPartialLastLine(const std::string& path) {
+std::optional<std::string> cutPartialLastLine(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) {
-        return false;
+        return std::nullopt;
     }
     struct stat status {};
-    const bool cut = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0 &&
-                     mendLastLine(fd, status.st_size) == Mended::Cut;
+    auto kept = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0
+                    ? mendLastLine(path, fd, status.st_size)
+                    : std::nullopt;
     ::close(fd);
-    return cut;
+    return kept;
 }
 
 std::string programFolder() {

@@ -38,9 +38,10 @@ std::optional<std::string> keepAside(const std::string& path);
 void removeTemporaryOf(const std::string& path);
 
 // Cuts off a last line that has no line end (a write cut short by a kill), so that the file
-// holds only whole lines. True when something was cut. A file whose lines end in a bare line feed
-// was made by hand or by another program: its last line is ended with one instead.
-bool trimPartialLastLine(const std::string& path);
+// holds only whole lines, and keeps what was cut in a new file under a free .damaged name (see
+// keepAside), whose name it returns; nothing when nothing was cut. A file whose lines end in a
+// bare line feed was made by hand or by another program: its last line is ended with one instead.
+std::optional<std::string> cutPartialLastLine(const std::string& path);
 
 // Opens a file for appending, creating it when it is missing; `created` tells whether it was new.
 // -1 when it cannot be opened. Each record opens and closes the file: no handle stays open.

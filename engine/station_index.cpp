@@ -49,11 +49,23 @@ std::uint64_t StationIndex::key(const IPv4Address& ip) {
     return static_cast<std::uint64_t>(ip[0]) << 24 | ip[1] << 16 | ip[2] << 8 | ip[3];
 }
 
+// Indices ascend, so each is appended; a run of records with one address (the empty slots after a
+// short file) costs one lookup of its list.
 void StationIndex::rebuild(std::span<const StationRecord> records) {
     m_byMac.clear();
     m_byIp.clear();
+    std::vector<int>* macs = nullptr;
+    std::vector<int>* ips = nullptr;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        add(static_cast<int>(i), records[i]);
+        const StationRecord& r = records[i];
+        if (i == 0 || r.mac != records[i - 1].mac) {
+            macs = &m_byMac[key(r.mac)];
+        }
+        if (i == 0 || r.ip != records[i - 1].ip) {
+            ips = &m_byIp[key(r.ip)];
+        }
+        macs->push_back(static_cast<int>(i));
+        ips->push_back(static_cast<int>(i));
     }
 }
 

@@ -192,14 +192,20 @@ std::vector<std::uint8_t> StationTable::Access::image() const {
 
 // Overlays the file's bytes on the table's current image, so a short file changes only what it
 // reaches and a long one is read up to the table's size; the count is then kept within the slots.
+// Only the records the bytes reach are decoded.
 void StationTable::Access::loadImagePrefix(std::span<const std::uint8_t> bytes) {
-    auto current = image();
-    std::copy_n(bytes.begin(), std::min(bytes.size(), current.size()), current.begin());
-    m_table.m_count = std::clamp(loadLeI32(current.data()), 0, STATION_SLOTS);
+    bytes = bytes.first(std::min(bytes.size(), STATION_FILE_SIZE));
+    std::array<std::uint8_t, 4> countBytes{};
+    storeLeI32(countBytes.data(), count());
+    std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), 4), countBytes.begin());
+    m_table.m_count = std::clamp(loadLeI32(countBytes.data()), 0, STATION_SLOTS);
     ++m_table.m_version;
-    for (std::size_t i = 0; i < STATION_SLOTS; ++i) {
-        m_table.m_slots[i] = decodeStationRecord(std::span<const std::uint8_t, STATION_RECORD_SIZE>(
-            current.data() + 4 + i * STATION_RECORD_SIZE, STATION_RECORD_SIZE));
+    for (std::size_t start = 4, i = 0; start < bytes.size(); start += STATION_RECORD_SIZE, ++i) {
+        std::array<std::uint8_t, STATION_RECORD_SIZE> record;
+        encodeStationRecord(m_table.m_slots[i], record);
+        const std::size_t reached = std::min(STATION_RECORD_SIZE, bytes.size() - start);
+        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(start), reached, record.begin());
+        m_table.m_slots[i] = decodeStationRecord(record);
     }
     reindex();
 }

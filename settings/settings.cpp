@@ -182,12 +182,19 @@ int ignoreCount(const Settings& record) {
     return std::clamp(record.IgnoreCount, 0, MAX_IGNORED);
 }
 
-void clampNumbers(Settings& record) {
-    record.AdapterCount = adapterCount(record);
-    record.IgnoreCount = ignoreCount(record);
-    record.ScanInterval = std::clamp(record.ScanInterval, 1, MAX_SCAN_INTERVAL);
-    record.ScanRequests = std::clamp(record.ScanRequests, 1, MAX_SCAN_REQUESTS);
-    record.ARPLogSizeMB = std::clamp(record.ARPLogSizeMB, 0, MAX_ARP_LOG_SIZE_MB);
+bool clampNumbers(Settings& record) {
+    bool changed = false;
+    const auto clamp = [&changed](std::int32_t& number, int low, int high) {
+        const std::int32_t kept = std::clamp(number, low, high);
+        changed = changed || kept != number;
+        number = kept;
+    };
+    clamp(record.AdapterCount, 0, MAX_ADAPTERS);
+    clamp(record.IgnoreCount, 0, MAX_IGNORED);
+    clamp(record.ScanInterval, 1, MAX_SCAN_INTERVAL);
+    clamp(record.ScanRequests, 1, MAX_SCAN_REQUESTS);
+    clamp(record.ARPLogSizeMB, 0, MAX_ARP_LOG_SIZE_MB);
+    return changed;
 }
 
 } // namespace qv

@@ -76,7 +76,7 @@ int adapterCount(const Settings& record);
 int ignoreCount(const Settings& record);
 
 // Brings every number into the range the windows allow, so that a damaged or hand-made file
-// cannot make a threshold negative or a count run past its table.
-void clampNumbers(Settings& record);
+// cannot make a threshold negative or a count run past its table. True when one was changed.
+bool clampNumbers(Settings& record);
 
 } // namespace qv

@@ -47,17 +47,30 @@ void UnscrambleSettings(SettingsImage& b) {
     }
 }
 
-bool LoadSettings(Settings& record, const DataFolder& folder, const std::string& programFolder) {
+std::optional<Settings> parseSettingsFile(std::span<const std::uint8_t> bytes, bool* outOfRange) {
+    if (bytes.size() < SETTINGS_SIZE) {
+        return std::nullopt;
+    }
+    SettingsImage image;
+    std::copy_n(bytes.begin(), SETTINGS_SIZE, image.begin());
+    UnscrambleSettings(image);
+    Settings record = decodeSettings(image);
+    const bool clamped = clampNumbers(record);
+    if (outOfRange != nullptr) {
+        *outOfRange = clamped;
+    }
+    return record;
+}
+
+bool LoadSettings(Settings& record, const DataFolder& folder, const std::string& programFolder,
+                  bool* outOfRange) {
     const auto bytes = readFilePrefix(folder.DataFilePath(SETTINGS_FILE_NAME), SETTINGS_SIZE);
-    if (!bytes || bytes->size() < SETTINGS_SIZE) {
+    const auto read = bytes ? parseSettingsFile(*bytes, outOfRange) : std::nullopt;
+    if (!read) {
         SetDefaultSettings(record, programFolder);
         return false;
     }
-    SettingsImage image;
-    std::copy_n(bytes->begin(), SETTINGS_SIZE, image.begin());
-    UnscrambleSettings(image);
-    record = decodeSettings(image);
-    clampNumbers(record);
+    record = *read;
     return true;
 }
 

@@ -4,10 +4,20 @@
 # says how many inputs it ran and what it found. A crash leaves its input in build-fuzz/findings
 # and makes the script fail; turn each one into a regression case of the normal tests.
 #   tools/fuzz.sh [SECONDS-PER-TARGET] [TARGET...]
+#   tools/fuzz.sh --runs INPUTS-PER-TARGET [TARGET...]
 set -eu
 cd "$(dirname "$0")/.."
-seconds=${1:-10}
-[ $# -gt 0 ] && shift
+limit="-max_total_time=10"
+what="10s"
+if [ "${1:-}" = "--runs" ]; then
+    limit="-runs=$2"
+    what="a run of $2"
+    shift 2
+elif [ $# -gt 0 ]; then
+    limit="-max_total_time=$1"
+    what="${1}s"
+    shift
+fi
 targets=${*:-$(cd build-fuzz/fuzz && ls -- *_fuzz | sed 's/_fuzz$//')}
 mkdir -p build-fuzz/findings
 status=0
@@ -15,13 +25,14 @@ for target in $targets; do
     work=$(mktemp -d)
     cp -r "tests/fuzz/corpus/$target/." "$work/"
     log="build-fuzz/findings/$target.log"
-    if ! "build-fuzz/fuzz/${target}_fuzz" -max_total_time="$seconds" -print_final_stats=1 \
+    started=$(date +%s)
+    if ! "build-fuzz/fuzz/${target}_fuzz" "$limit" -print_final_stats=1 \
         -artifact_prefix="build-fuzz/findings/$target-" "$work" >"$log" 2>&1; then
         status=1
         echo "$target: FOUND a failing input, see $log"
     fi
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-    echo "$target: ${runs:-0} inputs in ${seconds}s"
+    echo "$target: ${runs:-0} inputs in $(($(date +%s) - started))s ($what)"
     rm -rf "$work"
 done
 exit $status

@@ -9,7 +9,7 @@
 namespace qv {
 namespace {
 
-constexpr std::uint64_t CHECKPOINT_EVERY = 65'536; // frames between looks at the clock
+constexpr std::uint64_t CHECKPOINT_EVERY = 4096; // frames between looks at the clock
 
 // Packs frames behind capture headers into read-sized buffers and walks each full buffer, as a
 // live read would be walked, handing the driver the frames' whole times alongside.

@@ -73,6 +73,9 @@ int watch(const WatchOptions& options) {
     LocalClock localClock;
     const Clock& clock = capture ? static_cast<const Clock&>(captureClock) : localClock;
     Monitor monitor(folder, clock, printer, Presenters{});
+    if (options.checkpoint) {
+        monitor.setCheckpointInterval(std::chrono::seconds(*options.checkpoint));
+    }
     const bool settingsRead = monitor.loadSettings(programFolder());
     monitor.loadStations();
     for (const StoredFile* file : {&monitor.settingsFile(), &monitor.stationsFile()}) {

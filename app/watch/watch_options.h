@@ -12,17 +12,24 @@ struct WatchOptions {
     std::vector<std::string> interfaces;
     std::optional<std::string> info; // an address to look up, instead of watching
     std::optional<std::string> mac;  // the MAC that goes with it
+    std::optional<int> checkpoint;   // seconds between saves of ipmac.dat while running
 };
 
+inline constexpr int MAX_CHECKPOINT_SECONDS = 86'400;
+
 inline constexpr const char* WATCH_USAGE =
-    "usage: quorvane-watch [--data-dir DIR] --read CAPTURE\n"
-    "       quorvane-watch [--data-dir DIR] [--interface NAME]...\n"
+    "usage: quorvane-watch [--data-dir DIR] [--checkpoint SECONDS] --read CAPTURE\n"
+    "       quorvane-watch [--data-dir DIR] [--checkpoint SECONDS] [--interface NAME]...\n"
     "       quorvane-watch --info IP [--mac MAC]\n"
     "\n"
     "  --read CAPTURE    replay a pcap or pcapng file through the engine on capture time\n"
     "  --interface NAME  capture live on this adapter (may repeat); without it and --read,\n"
     "                    capture on the adapters selected in the settings\n"
     "  --data-dir DIR    the data folder (default /var/lib/Quorvane)\n"
+    "  --checkpoint SECONDS\n"
+    "                    while running, save ipmac.dat this often when it changed, so that a\n"
+    "                    crash or a power cut loses no more (default 900; 0 saves as often as\n"
+    "                    it looks, up to 86400)\n"
     "  --info IP         print what is known of the station: its addresses, its card's maker,\n"
     "                    its DNS name and its NetBIOS names (--mac gives its MAC address)\n";
 

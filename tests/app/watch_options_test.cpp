@@ -16,6 +16,9 @@ TEST(WatchOptions, ParsesTheOptionsAndRefusesWhatItDoesNotKnow) {
     options = parseWatchOptions({"--interface", "eth0", "--interface", "eth1"}, error);
     ASSERT_TRUE(options);
     EXPECT_EQ(options->interfaces, (std::vector<std::string>{"eth0", "eth1"}));
+    options = parseWatchOptions({"--checkpoint", "0", "--read", "x.pcap"}, error);
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->checkpoint, 0);
 
     const std::vector<std::string> wrong[] = {
         {"--read"},
@@ -24,6 +27,10 @@ TEST(WatchOptions, ParsesTheOptionsAndRefusesWhatItDoesNotKnow) {
         {"--read", ""},
         {"--read", "a", "--interface", "eth0"},
         {"x.pcap"},
+        {"--checkpoint", "-1", "--read", "a"},
+        {"--checkpoint", "86401", "--read", "a"},
+        {"--checkpoint", "1e3", "--read", "a"},
+        {"--checkpoint", "5", "--checkpoint", "5"},
     };
     for (const auto& arguments : wrong) {
         EXPECT_FALSE(parseWatchOptions(arguments, error)) << arguments[0];

@@ -1,7 +1,11 @@
 #include "events/event_journal.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include "tests/support/other_user.h"
 #include "tests/support/recording_owner.h"
 #include "tests/support/temp_folder.h"
 
@@ -76,6 +80,39 @@ TEST_F(Journal, FailuresToReadOrRewriteAreReportedNamingTheFile) {
     EXPECT_NE(owner.failures[0].find(file().string()), std::string::npos);
     EXPECT_NE(owner.failures[1].find(file().string()), std::string::npos);
     EXPECT_EQ(owner.entries.size(), 1u);
+}
+
+// The load shows the lines before a zero byte only; the file still holds the others, so the first
+// rewrite keeps it aside, byte for byte, instead of dropping them.
+TEST_F(Journal, ARewriteKeepsAsideAJournalWhoseLinesWereNotAllShown) {
+    const std::string text = std::string("h\r\na;b;c\r\nd;e") + '\0' + "f\r\ng;h;i\r\n";
+    test::writeText(journal.path(), text);
+    ASSERT_TRUE(journal.LoadEventsTable());
+    EXPECT_EQ(owner.entries, (std::vector<EventEntry>{{"a", "b", "c"}, {"d", "e", ""}}));
+    ASSERT_TRUE(journal.SaveEventsTable(owner.entries));
+    EXPECT_EQ(test::readText(file().string() + ".damaged"), text);
+    EXPECT_EQ(test::readText(file()), "Date/Time;Event details\r\na;b;c\r\nd;e;\r\n");
+    ASSERT_TRUE(journal.SaveEventsTable({}));
+    EXPECT_FALSE(std::filesystem::exists(file().string() + ".damaged.2"));
+}
+
+// A journal that could not be read (here one the user may write but not read) is not replaced
+// by a list that lacks its lines.
+TEST_F(Journal, AJournalThatCouldNotBeReadIsNeverRewritten) {
+    const std::string path = journal.path();
+    test::writeText(path, "h\r\na;b;c\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0200), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), test::OTHER_USER, test::OTHER_USER), 0);
+    }
+    const int result = test::asUserBoundByModes(folder.folder(), [&] {
+        return journal.LoadEventsTable()                        ? 1
+               : journal.SaveEventsTable({{"new", "list", ""}}) ? 2
+                                                                : 0;
+    });
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    EXPECT_EQ(test::readText(path), "h\r\na;b;c\r\n");
 }
 
 TEST_F(Journal, AnEventThatCannotBeWrittenIsNotListed) {

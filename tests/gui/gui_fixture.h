@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QTest>
@@ -14,7 +15,11 @@ namespace qv::test {
 // adapters, started as at a first run (every adapter selected), its station lookups kept off the
 // network. The window stays hidden until a test shows it.
 struct GuiFixture {
-    GuiFixture() {
+    // `prepare` puts files into the data folder before the program starts.
+    explicit GuiFixture(const std::function<void(const DataFolder&)>& prepare = {}) {
+        if (prepare) {
+            prepare(folder);
+        }
         driver.adapters = {{"eth0", "Intel Ethernet", "192.168.1.5"}, {"eth1", "Realtek", ""}};
         StationLookups stayHome;
         stayHome.dnsName = [](const IPv4Address&) { return std::optional<std::string>(); };

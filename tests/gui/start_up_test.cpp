@@ -7,7 +7,9 @@
 #include <QTimer>
 
 #include "common/instance_lock.h"
+#include "engine/station_table.h"
 #include "gui/start_up.h"
+#include "tests/gui/gui_fixture.h"
 #include "tests/support/temp_folder.h"
 
 namespace qv {
@@ -25,6 +27,19 @@ public:
 
 class StartUpTest : public QObject {
     Q_OBJECT
+
+    // The text of the message box the program shows, which is then closed.
+    static QString messageBoxText() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (box != nullptr && box->isVisible()) {
+                const QString text = box->text();
+                box->close();
+                return text;
+            }
+        }
+        return {};
+    }
 
 private slots:
     void aFolderInUseEndsASecondCopyAtOnceWithStatus0() {
@@ -79,6 +94,39 @@ private slots:
         QVERIFY(text.contains("/var/lib/Quorvane (Permission denied)"));
         QVERIFY(text.contains("sudo install -d -o $USER /var/lib/Quorvane"));
         QVERIFY(text.contains("--data-dir"));
+    }
+
+    // What an abrupt end left is mended before anything is loaded, and the user hears of it and
+    // of files found damaged; the first save keeps the damaged file aside.
+    void theStartMendsTheFolderAndTellsOfDamagedFiles() {
+        test::GuiFixture f([](const DataFolder& folder) {
+            test::writeText(folder.DataFilePath("ipmac.dat"), std::string(100, 'x'));
+            test::writeText(folder.DataFilePath("ipmac.dat.new"), "left by a kill");
+            test::writeText(folder.DataFilePath("ARP.csv"), "Date/Time;Type\r\n12/06/2");
+        });
+        const QString text = messageBoxText();
+        QVERIFY2(text.contains("ARP.csv ended in a line cut short; it was moved to"),
+                 qPrintable(text));
+        QVERIFY2(text.contains("ipmac.dat is damaged; what could be read of it was loaded"),
+                 qPrintable(text));
+        QVERIFY(!std::filesystem::exists(f.file("ipmac.dat.new")));
+        QCOMPARE(test::readText(f.file("ARP.csv")), std::string("Date/Time;Type\r\n"));
+
+        f.program->saveAll();
+        QVERIFY(messageBoxText().contains("was kept as"));
+        QCOMPARE(test::readText(f.file("ipmac.dat.damaged")), std::string(100, 'x'));
+        QCOMPARE(std::filesystem::file_size(f.file("ipmac.dat")), STATION_FILE_SIZE);
+    }
+
+    // The one-second timer looks for a due checkpoint of the station table.
+    void theTimerWritesCheckpoints() {
+        test::GuiFixture f;
+        f.program->monitor().setCheckpointInterval(std::chrono::seconds(0));
+        f.program->monitor().stations().lock().touchStation({10, 0, 0, 1}, {0, 1, 2, 3, 4, 5},
+                                                            46000.0);
+        QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(f.file("ipmac.dat")), 5000);
+        StationTable saved;
+        QCOMPARE(saved.lock().loadStations(f.file("ipmac.dat").string()), 1);
     }
 
     void optionsAreTheDataFolderOnly() {

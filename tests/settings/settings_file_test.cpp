@@ -1,5 +1,7 @@
 #include "settings/settings_file.h"
 
+#include <limits>
+
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_folder.h"
@@ -91,6 +93,35 @@ TEST_F(SettingsFile, ASaveThatCannotReplaceTheFileReportsItAndLeavesNoTemporary)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.folder()),
                             std::filesystem::directory_iterator()),
               1);
+}
+
+// A damaged or hand-made file can hold any number; each is brought into the range the windows
+// allow before anything uses it, and the load says so.
+TEST_F(SettingsFile, NumbersOutOfRangeAreBroughtIntoTheWindowsRanges) {
+    constexpr std::int32_t LOW = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t HIGH = std::numeric_limits<std::int32_t>::max();
+    const struct {
+        std::int32_t Settings::*field;
+        std::int32_t stored;
+        std::int32_t used;
+    } cases[] = {
+        {&Settings::ScanRequests, -1, 1},      {&Settings::ScanRequests, HIGH, 2000},
+        {&Settings::ScanInterval, 0, 1},       {&Settings::ScanInterval, 201, 200},
+        {&Settings::ARPLogSizeMB, LOW, 0},     {&Settings::ARPLogSizeMB, 32768, 32767},
+        {&Settings::AdapterCount, -7, 0},      {&Settings::AdapterCount, 17, 16},
+        {&Settings::IgnoreCount, LOW, 0},      {&Settings::IgnoreCount, HIGH, 256},
+        {&Settings::ScanRequests, 2000, 2000}, {&Settings::ScanInterval, 1, 1},
+    };
+    for (const auto& c : cases) {
+        Settings s = defaultSettings("/x/");
+        s.*c.field = c.stored;
+        ASSERT_TRUE(SaveSettings(s, folder));
+        Settings loaded = zeroSettings();
+        bool outOfRange = false;
+        ASSERT_TRUE(LoadSettings(loaded, folder, "/x/", &outOfRange));
+        EXPECT_EQ(loaded.*c.field, c.used) << c.stored;
+        EXPECT_EQ(outOfRange, c.stored != c.used) << c.stored;
+    }
 }
 
 } // namespace

@@ -6,12 +6,12 @@
 
 namespace qv::test {
 
-WatcherRun runWatcher(const std::string& arguments) {
+WatcherRun runWatcher(const std::string& arguments, const std::string& prefix) {
     TempFolder outputs;
     const std::string out = (outputs / "out").string();
     const std::string err = (outputs / "err").string();
-    BackgroundProcess process("LC_ALL=C TZ=UTC " QV_BINARY_DIR "/quorvane-watch " + arguments +
-                              " >" + out + " 2>" + err);
+    BackgroundProcess process("LC_ALL=C TZ=UTC " + prefix + " " QV_BINARY_DIR "/quorvane-watch " +
+                              arguments + " >" + out + " 2>" + err);
     WatcherRun run;
     run.status = process.wait(std::chrono::seconds(120)).value_or(-1);
     run.out = readText(out);

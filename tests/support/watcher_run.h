@@ -13,6 +13,7 @@ struct WatcherRun {
 };
 
 // Runs the built quorvane-watch with `arguments` (shell words), in UTC and the C locale.
-WatcherRun runWatcher(const std::string& arguments);
+// `prefix` goes before the program: more variables, or a program that runs it (setpriv).
+WatcherRun runWatcher(const std::string& arguments, const std::string& prefix = "");
 
 } // namespace qv::test

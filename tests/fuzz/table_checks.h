@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdlib>
+
+#include "engine/station_table.h"
+
+namespace qv::fuzz {
+
+// Aborts unless the table holds together: its count within the slots, and the index finding
+// every record in use by its pair, by its MAC and by its address, at a slot that holds it. A run
+// of one pair (the empty slots after a short file) is looked up once.
+inline void checkTable(const StationTable::Access& t) {
+    if (t.count() < 0 || t.count() > STATION_SLOTS) {
+        std::abort();
+    }
+    for (int i = 0; i < t.count(); ++i) {
+        const StationRecord& r = t.record(i);
+        if (i > 0 && r.ip == t.record(i - 1).ip && r.mac == t.record(i - 1).mac) {
+            continue;
+        }
+        const int found = t.findPair(r.ip, r.mac);
+        if (found == NO_STATION || t.record(found).ip != r.ip || t.record(found).mac != r.mac ||
+            t.countByMac(r.mac) < 1) {
+            std::abort();
+        }
+    }
+}
+
+} // namespace qv::fuzz
