@@ -1,7 +1,9 @@
 #include "common/date_time.h"
 
+#include <cerrno>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace qv {
@@ -158,5 +160,31 @@ std::string formatDateTime(const DateTimeFields& fields) {
 }
 
 } // namespace
+
+std::string rfc3339OfLocal(TDateTime value) {
+    const auto f = decodeDateTime(value);
+    if (!f) {
+        return {};
+    }
+    std::tm tm{};
+    tm.tm_year = f->year - 1900;
+    tm.tm_mon = f->month - 1;
+    tm.tm_mday = f->day;
+    tm.tm_hour = f->hour;
+    tm.tm_min = f->minute;
+    tm.tm_sec = f->second;
+    tm.tm_isdst = -1;
+    errno = 0;
+    if (std::mktime(&tm) == static_cast<std::time_t>(-1) && errno != 0) {
+        return {};
+    }
+    const long offset = tm.tm_gmtoff / 60;
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02ld:%02ld",
+                  tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
+                  f->millisecond, offset < 0 ? '-' : '+', std::labs(offset) / 60,
+                  std::labs(offset) % 60);
+    return text;
+}
 
 } // namespace qv

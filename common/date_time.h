@@ -43,6 +43,11 @@ std::optional<DateTimeFields> decodeDateTime(TDateTime value);
 // The local time of a POSIX instant, as the local clock shows it.
 TDateTime localDateTimeFromUnix(std::time_t seconds, std::int64_t microseconds);
 
+// The instant a local time stands for, as RFC 3339 text with its offset from UTC and
+// milliseconds ("2026-12-06T18:01:52.500+01:00"); in the hour a change to winter time repeats, the
+// C library's choice of the two. Empty for values no calendar can show.
+std::string rfc3339OfLocal(TDateTime value);
+
 // Age in seconds of `then` at `now`.
 inline double ageInSeconds(TDateTime now, TDateTime then) {
     return (now - then) * SECONDS_PER_DAY;

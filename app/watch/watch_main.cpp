@@ -1,6 +1,7 @@
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "app/watch/live.h"
 #include "app/watch/replay.h"
 #include "app/watch/station_report.h"
+#include "app/watch/syslog_events.h"
 #include "app/watch/watch_options.h"
 #include "common/file_io.h"
 #include "common/instance_lock.h"
@@ -21,6 +23,7 @@ namespace {
 using namespace qv;
 
 constexpr auto SEND_JOB_GRACE = std::chrono::seconds(5);
+constexpr auto SYSLOG_GRACE = std::chrono::seconds(5);
 
 int usageError(const std::string& error) {
     std::fprintf(stderr, "quorvane-watch: %s\n%s", error.c_str(), WATCH_USAGE);
@@ -39,6 +42,23 @@ void reportFailures(Monitor& monitor) {
     say(monitor.scans().failedPasses(), "scan passes were cut short by an error");
     say(static_cast<unsigned long long>(monitor.sendJobs().droppedJobs()),
         "network messages were dropped: no thread could be started for them");
+}
+
+// The collector gets a few seconds to take what is still queued; what it never got is counted.
+void reportSyslog(SyslogForwarder& forwarder) {
+    forwarder.drain(SYSLOG_GRACE);
+    const auto unsent = static_cast<unsigned long long>(forwarder.queued());
+    const auto dropped = static_cast<unsigned long long>(forwarder.dropped());
+    if (unsent > 0) {
+        std::fprintf(stderr, "quorvane-watch: %llu events were not sent to the syslog collector\n",
+                     unsent);
+    }
+    if (dropped > 0) {
+        std::fprintf(stderr,
+                     "quorvane-watch: %llu events were dropped: the syslog collector's queue "
+                     "was full\n",
+                     dropped);
+    }
 }
 
 // Nothing in the data folder is touched until the capture can be had (the driver bound, the file
@@ -72,7 +92,16 @@ int watch(const WatchOptions& options) {
     ManualClock captureClock;
     LocalClock localClock;
     const Clock& clock = capture ? static_cast<const Clock&>(captureClock) : localClock;
-    Monitor monitor(folder, clock, printer, Presenters{});
+    std::optional<SyslogForwarder> forwarder;
+    std::optional<SyslogEvents> syslogEvents;
+    if (options.syslog) {
+        forwarder.emplace(*options.syslog);
+        syslogEvents.emplace(printer, *forwarder, clock);
+    }
+    Monitor monitor(folder, clock,
+                    syslogEvents ? static_cast<EventListOwner&>(*syslogEvents)
+                                 : static_cast<EventListOwner&>(printer),
+                    Presenters{});
     if (options.checkpoint) {
         monitor.setCheckpointInterval(std::chrono::seconds(*options.checkpoint));
     }
@@ -87,6 +116,9 @@ int watch(const WatchOptions& options) {
                 : watchLive(options.interfaces, monitor, settingsRead, stderr);
 
     monitor.sendJobs().waitForJobs(SEND_JOB_GRACE);
+    if (forwarder) {
+        reportSyslog(*forwarder);
+    }
     reportFailures(monitor);
     if (!run.ran) {
         return run.status;

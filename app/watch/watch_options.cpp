@@ -21,7 +21,7 @@ std::optional<WatchOptions> parseWatchOptions(const std::vector<std::string>& ar
         const std::string& option = arguments[i];
         const bool known = option == "--data-dir" || option == "--read" ||
                            option == "--interface" || option == "--info" || option == "--mac" ||
-                           option == "--checkpoint";
+                           option == "--checkpoint" || option == "--syslog";
         if (!known) {
             error = "unknown option " + option;
             return std::nullopt;
@@ -33,6 +33,17 @@ std::optional<WatchOptions> parseWatchOptions(const std::vector<std::string>& ar
         const std::string& value = arguments[++i];
         if (option == "--interface") {
             options.interfaces.push_back(value);
+            continue;
+        }
+        if (option == "--syslog") {
+            if (options.syslog) {
+                error = option + " is given twice";
+                return std::nullopt;
+            }
+            options.syslog = parseSyslogTarget(value, error);
+            if (!options.syslog) {
+                return std::nullopt;
+            }
             continue;
         }
         if (option == "--checkpoint") {
@@ -63,7 +74,7 @@ std::optional<WatchOptions> parseWatchOptions(const std::vector<std::string>& ar
         return std::nullopt;
     }
     if (options.info && (options.readCapture || !options.interfaces.empty() || options.dataDir ||
-                         options.checkpoint)) {
+                         options.checkpoint || options.syslog)) {
         error = "--info goes alone, or with --mac";
         return std::nullopt;
     }

@@ -4,22 +4,26 @@
 #include <string>
 #include <vector>
 
+#include "iptools/syslog_target.h"
+
 namespace qv {
 
 struct WatchOptions {
     std::optional<std::string> dataDir;
     std::optional<std::string> readCapture;
     std::vector<std::string> interfaces;
-    std::optional<std::string> info; // an address to look up, instead of watching
-    std::optional<std::string> mac;  // the MAC that goes with it
-    std::optional<int> checkpoint;   // seconds between saves of ipmac.dat while running
+    std::optional<std::string> info;    // an address to look up, instead of watching
+    std::optional<std::string> mac;     // the MAC that goes with it
+    std::optional<int> checkpoint;      // seconds between saves of ipmac.dat while running
+    std::optional<SyslogTarget> syslog; // where events go besides the standard output
 };
 
 inline constexpr int MAX_CHECKPOINT_SECONDS = 86'400;
 
 inline constexpr const char* WATCH_USAGE =
-    "usage: quorvane-watch [--data-dir DIR] [--checkpoint SECONDS] --read CAPTURE\n"
-    "       quorvane-watch [--data-dir DIR] [--checkpoint SECONDS] [--interface NAME]...\n"
+    "usage: quorvane-watch [--data-dir DIR] [--checkpoint SECONDS] [--syslog URL] --read CAPTURE\n"
+    "       quorvane-watch [--data-dir DIR] [--checkpoint SECONDS] [--syslog URL]\n"
+    "                      [--interface NAME]...\n"
     "       quorvane-watch --info IP [--mac MAC]\n"
     "\n"
     "  --read CAPTURE    replay a pcap or pcapng file through the engine on capture time\n"
@@ -30,6 +34,9 @@ inline constexpr const char* WATCH_USAGE =
     "                    while running, save ipmac.dat this often when it changed, so that a\n"
     "                    crash or a power cut loses no more (default 900; 0 saves as often as\n"
     "                    it looks, up to 86400)\n"
+    "  --syslog tcp://HOST[:PORT] | udp://HOST[:PORT]\n"
+    "                    also send each event to this syslog collector (RFC 5424; port 514\n"
+    "                    when omitted), with the station's address and MAC as structured data\n"
     "  --info IP         print what is known of the station: its addresses, its card's maker,\n"
     "                    its DNS name and its NetBIOS names (--mac gives its MAC address)\n";
 

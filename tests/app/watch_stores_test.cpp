@@ -439,7 +439,7 @@ TEST_F(WatchStores, ASecondWatcherIsRefusedAndTheFirstsFilesAreUntouched) {
     test::BackgroundProcess first("LC_ALL=C TZ=UTC exec " QV_BINARY_DIR
                                   "/quorvane-watch --data-dir " +
                                   data.string() + " --read " + pipe + " >/dev/null 2>&1");
-    const int fd = ::open(pipe.c_str(), O_WRONLY);
+    const int fd = ::open(pipe.c_str(), O_WRONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     const std::size_t half = 24 + 20 * (16 + 42);
     ASSERT_EQ(::write(fd, bytes.data(), half), static_cast<ssize_t>(half));

@@ -136,5 +136,27 @@ TEST(Clock, ManualClockShowsWhatItWasSetTo) {
     EXPECT_GT(local.now(), encodeDateTime({2020, 1, 1, 0, 0, 0, 0}));
 }
 
+// The instant of a local time, with the zone's offset at that time.
+TEST(DateTime, Rfc3339TextCarriesTheOffsetOfItsDate) {
+    const struct {
+        const char* zone;
+        DateTimeFields local;
+        const char* text;
+    } cases[] = {
+        {"UTC", {2026, 12, 6, 18, 1, 52, 500}, "2026-12-06T18:01:52.500+00:00"},
+        {"America/New_York", {2026, 12, 6, 13, 1, 52, 0}, "2026-12-06T13:01:52.000-05:00"},
+        {"America/New_York", {2026, 7, 6, 13, 1, 52, 0}, "2026-07-06T13:01:52.000-04:00"},
+        {"Asia/Kolkata", {1969, 12, 31, 23, 59, 59, 999}, "1969-12-31T23:59:59.999+05:30"},
+    };
+    for (const auto& c : cases) {
+        setenv("TZ", c.zone, 1);
+        tzset();
+        EXPECT_EQ(rfc3339OfLocal(encodeDateTime(c.local)), c.text) << c.zone;
+    }
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(rfc3339OfLocal(std::numeric_limits<double>::quiet_NaN()), "");
+}
+
 } // namespace
 } // namespace qv
