@@ -27,8 +27,12 @@ int openForAppend(const std::string& path, bool& created) {
     created = false;
     int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT) {
-        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC,
+                    DATA_FILE_MODE);
         created = fd >= 0;
+        if (created) {
+            ::fchmod(fd, DATA_FILE_MODE); // whatever the umask took away
+        }
     }
     // An empty file (one whose first write a kill cut off) gets its header too: the first line
     // is a header to every reader.
@@ -86,12 +90,12 @@ std::optional<std::vector<std::uint8_t>> readFilePrefix(const std::string& path,
 
 namespace {
 
-// The mode of a file that may be written in place, 0644 for a new one, or nothing (errno set)
-// for a file that exists but may not be written.
+// The mode of a file that may be written in place, DATA_FILE_MODE for a new one, or nothing (errno
+// set) for a file that exists but may not be written.
 std::optional<mode_t> writableMode(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
-        return errno == ENOENT ? std::optional<mode_t>(0644) : std::nullopt;
+        return errno == ENOENT ? std::optional<mode_t>(DATA_FILE_MODE) : std::nullopt;
     }
     const int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (probe < 0) {
@@ -203,8 +207,8 @@ std::optional<std::string> copyTailAside(const std::string& path, int fd, off_t 
         return std::nullopt;
     }
     return onFreeDamagedName(path, [&](const std::string& name) {
-        const int out =
-            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+        const int out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                               DATA_FILE_MODE);
         if (out < 0) {
             return false;
         }

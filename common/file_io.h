@@ -14,6 +14,10 @@ namespace qv {
 std::optional<std::vector<std::uint8_t>> readFilePrefix(const std::string& path,
                                                         std::size_t maxBytes);
 
+// New data files may be written by the group as by their owner: the data folder's group (the
+// folder is set-group-ID) is how the tray program's users and the sensor service share it.
+inline constexpr unsigned DATA_FILE_MODE = 0664;
+
 // Writes `bytes` to a new file beside `path` (its name and TEMPORARY_SUFFIX) and renames it over
 // `path`, so that a crash or a full disk leaves either the old file or the new one, never a
 // mixture. A file that the process could not have written in place (not open for writing to it)

@@ -56,13 +56,18 @@ void StationIndex::rebuild(std::span<const StationRecord> records) {
     m_byIp.clear();
     std::vector<int>* macs = nullptr;
     std::vector<int>* ips = nullptr;
+    std::uint64_t lastMac = 0;
+    std::uint64_t lastIp = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        const StationRecord& r = records[i];
-        if (i == 0 || r.mac != records[i - 1].mac) {
-            macs = &m_byMac[key(r.mac)];
+        const std::uint64_t mac = key(records[i].mac);
+        const std::uint64_t ip = key(records[i].ip);
+        if (i == 0 || mac != lastMac) {
+            macs = &m_byMac[mac];
+            lastMac = mac;
         }
-        if (i == 0 || r.ip != records[i - 1].ip) {
-            ips = &m_byIp[key(r.ip)];
+        if (i == 0 || ip != lastIp) {
+            ips = &m_byIp[ip];
+            lastIp = ip;
         }
         macs->push_back(static_cast<int>(i));
         ips->push_back(static_cast<int>(i));

@@ -58,7 +58,10 @@ TEST(FileIo, AReplacementKeepsThePermissionsAndOverwritesAStaleNewFile) {
     EXPECT_EQ(modeOf(path), 0600u);
     EXPECT_FALSE(fs::exists(root / "Quorvane.cfg.new"));
     ASSERT_TRUE(replaceFileContents((root / "fresh").string(), std::vector<std::uint8_t>{1}));
-    EXPECT_EQ(modeOf(root / "fresh"), 0644u);
+    EXPECT_EQ(modeOf(root / "fresh"), 0664u); // whatever the umask
+    bool created = false;
+    ::close(openForAppend((root / "appended").string(), created));
+    EXPECT_EQ(modeOf(root / "appended"), 0664u);
 }
 
 TEST(FileIo, KeepingAsideNeverReplacesAnEarlierCopy) {
