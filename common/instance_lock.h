@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "common/data_folder.h"
 
@@ -19,7 +21,9 @@ public:
         Unusable, // the lock file cannot be opened (the folder cannot be created or read)
     };
 
-    explicit InstanceLock(const DataFolder& folder);
+    // The holder writes `program` and its process id into the lock file, so that a process it
+    // refuses can say who holds the folder.
+    explicit InstanceLock(const DataFolder& folder, std::string_view program = "");
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
@@ -28,13 +32,22 @@ public:
     // Why the lock file could not be opened, when Unusable.
     const std::string& error() const { return m_error; }
 
+    struct Holder {
+        std::string program;
+        long pid = 0;
+    };
+    // Who holds the folder, when Held and the holder said so.
+    const std::optional<Holder>& holder() const { return m_holder; }
+
 private:
     int m_fd = -1;
     State m_state = State::Unusable;
     std::string m_error;
+    std::optional<Holder> m_holder;
 };
 
-// What a second writer of a folder is told.
-std::string folderInUseMessage(const DataFolder& folder);
+// What a second writer of a folder is told, naming the holder when it is known.
+std::string folderInUseMessage(const DataFolder& folder,
+                               const std::optional<InstanceLock::Holder>& holder = std::nullopt);
 
 } // namespace qv

@@ -78,6 +78,16 @@ bool MessageBoxDialogs::offerDriverDownload() {
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+QString folderInUseText(const DataFolder& folder, const InstanceLock::Holder& holder) {
+    return QObject::tr("The data folder %1 is in use by another Quorvane program, %2 (process %3): "
+                       "only one may write there at a time.\n\n"
+                       "When it is the sensor service, stop it to use the tray program here:\n\n"
+                       "    sudo systemctl stop quorvane-watch")
+        .arg(QString::fromStdString(folder.folder().string()),
+             QString::fromStdString(holder.program))
+        .arg(holder.pid);
+}
+
 void MessageBoxDialogs::reportFolderProblem(const QString& text) {
     QMessageBox::warning(nullptr, "Quorvane", text);
 }
@@ -110,9 +120,14 @@ EndSignals::~EndSignals() {
 
 int runTrayProgram(const DataFolder& folder, StartUpDialogs& dialogs,
                    const std::function<int()>& bindDriver) {
-    const InstanceLock lock(folder);
+    const InstanceLock lock(folder, TRAY_PROGRAM_NAME);
     if (lock.state() == InstanceLock::State::Held) {
-        std::fprintf(stderr, "quorvane: %s\n", folderInUseMessage(folder).c_str());
+        std::fprintf(stderr, "quorvane: %s\n", folderInUseMessage(folder, lock.holder()).c_str());
+        // A second copy of the tray program ends at once, as the user started it twice; a watcher
+        // (the sensor service) holding the folder is worth a word on the desktop.
+        if (lock.holder() && lock.holder()->program != TRAY_PROGRAM_NAME) {
+            dialogs.reportFolderProblem(folderInUseText(folder, *lock.holder()));
+        }
         return 0;
     }
     if (bindDriver() != 0) {

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "common/data_folder.h"
+#include "common/instance_lock.h"
 
 namespace qv {
 
@@ -17,6 +18,8 @@ struct TrayOptions {
 };
 
 inline constexpr const char* TRAY_USAGE = "usage: quorvane [--data-dir DIR]\n";
+// The name the tray program leaves in the folder's lock file while it holds it.
+inline constexpr const char* TRAY_PROGRAM_NAME = "quorvane";
 inline constexpr const char* DRIVER_PROMPT =
     "libpcap not installed, or installed older version. Do you want to download libpcap?";
 
@@ -26,6 +29,8 @@ std::optional<TrayOptions> parseTrayOptions(const std::vector<std::string>& argu
 
 // What the user is told when the data folder takes no files: the folder, why, and the fix.
 QString folderProblemText(const DataFolder& folder, const std::string& problem);
+// What the user is told when a Quorvane program other than the tray program holds the folder.
+QString folderInUseText(const DataFolder& folder, const InstanceLock::Holder& holder);
 
 // The message boxes of the start-up, behind an interface so that tests can answer them.
 class StartUpDialogs {
@@ -60,7 +65,8 @@ private:
 };
 
 // The program from the single-instance lock to its end: a folder another Quorvane program holds
-// ends it at once with status 0; a packet library that cannot be bound gives the driver prompt
+// ends it at once with status 0 (saying so in a message box when the holder is not a copy of the
+// tray program); a packet library that cannot be bound gives the driver prompt
 // and status 1, touching no file or adapter; a folder that takes no files is reported once and
 // the program runs on. Saves the configuration and the station table however it ends: Exit,
 // SIGTERM, SIGINT, SIGHUP, or the end of the desktop session.

@@ -67,7 +67,7 @@ until grep -q "capturing on lo" "$out"; do
     sleep 0.1
 done
 second=$(/usr/bin/quorvane-watch --data-dir /var/lib/Quorvane --interface lo 2>&1) && fail "a second watcher ran"
-echo "$second" | grep -q "is in use by another Quorvane program" || fail "the second watcher said: $second"
+echo "$second" | grep -q "is in use by another Quorvane program (quorvane-watch, process" || fail "the second watcher said: $second"
 kill -TERM $watcher
 wait $watcher || fail "the watcher did not end cleanly on SIGTERM: $(cat "$out")"
 [ "$(stat -c '%U:%G %a' /var/lib/Quorvane/ipmac.dat)" = "quorvane:quorvane 664" ] ||

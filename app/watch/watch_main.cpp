@@ -80,9 +80,10 @@ int watch(const WatchOptions& options) {
                      DRIVER_MISSING_MESSAGE);
         return 1;
     }
-    const InstanceLock lock(folder);
+    const InstanceLock lock(folder, "quorvane-watch");
     if (lock.state() == InstanceLock::State::Held) {
-        std::fprintf(stderr, "quorvane-watch: %s\n", folderInUseMessage(folder).c_str());
+        std::fprintf(stderr, "quorvane-watch: %s\n",
+                     folderInUseMessage(folder, lock.holder()).c_str());
         return 1;
     }
     for (const std::string& note : repairDataFolder(folder)) {

@@ -45,12 +45,28 @@ private slots:
     void aFolderInUseEndsASecondCopyAtOnceWithStatus0() {
         test::TempFolder root;
         const DataFolder folder(root / "Quorvane");
-        const InstanceLock first(folder);
+        const InstanceLock first(folder, TRAY_PROGRAM_NAME);
         RecordingDialogs dialogs;
         int binds = 0;
         QCOMPARE(runTrayProgram(folder, dialogs, [&] { return ++binds, 0; }), 0);
         QCOMPARE(binds, 0);
         QCOMPARE(dialogs.offers, 0);
+        QVERIFY(dialogs.problems.isEmpty()); // a copy of the tray program: said on stderr only
+    }
+
+    // The sensor service (a watcher) holding the folder is said on the desktop, with the way out.
+    void aFolderHeldByTheServiceIsSaidInAMessageBox() {
+        test::TempFolder root;
+        const DataFolder folder(root / "Quorvane");
+        const InstanceLock service(folder, "quorvane-watch");
+        RecordingDialogs dialogs;
+        int binds = 0;
+        QCOMPARE(runTrayProgram(folder, dialogs, [&] { return ++binds, 0; }), 0);
+        QCOMPARE(binds, 0);
+        QCOMPARE(dialogs.problems.size(), 1);
+        QVERIFY2(dialogs.problems[0].contains("in use by another Quorvane program, quorvane-watch"),
+                 qPrintable(dialogs.problems[0]));
+        QVERIFY(dialogs.problems[0].contains("sudo systemctl stop quorvane-watch"));
     }
 
     // Without the packet library the program offers the download page and ends, touching no
