@@ -9,6 +9,15 @@
 #include "settings/settings_file.h"
 
 namespace qv {
+namespace {
+
+// Right after the failed write, while errno still says why.
+void addWriteFailure(std::string& note, const std::string& path) {
+    const std::string why = std::strerror(errno);
+    note += (note.empty() ? "" : "; ") + std::string("cannot write ") + path + ": " + why;
+}
+
+} // namespace
 Monitor::Monitor(const DataFolder& folder, const Clock& clock, EventListOwner& owner,
                  Presenters presenters, std::function<void()> refreshArpTable)
     : m_folder(folder), m_settings(defaultSettings("")),
@@ -64,9 +73,7 @@ Monitor::Saved Monitor::saveStations() {
         m_stationsFile.saved();
         m_savedVersion = table.version();
     } else {
-        const std::string why = std::strerror(errno);
-        result.note += (result.note.empty() ? "" : "; ") + std::string("cannot write ") +
-                       stationsPath() + ": " + why;
+        addWriteFailure(result.note, stationsPath());
     }
     return result;
 }
@@ -80,9 +87,7 @@ Monitor::Saved Monitor::saveSettings() {
     if (result.written) {
         m_settingsFile.saved();
     } else {
-        const std::string why = std::strerror(errno);
-        result.note += (result.note.empty() ? "" : "; ") + std::string("cannot write ") +
-                       m_folder.DataFilePath(SETTINGS_FILE_NAME) + ": " + why;
+        addWriteFailure(result.note, m_folder.DataFilePath(SETTINGS_FILE_NAME));
     }
     return result;
 }
