@@ -138,21 +138,25 @@ std::string DateTimeText(TDateTime value) {
 
 namespace {
 
-std::string formatDateTime(const DateTimeFields& fields) {
-    const DateTimeFields* f = &fields;
+std::tm calendarTm(const DateTimeFields& f) {
     std::tm tm{};
-    tm.tm_year = f->year - 1900;
-    tm.tm_mon = f->month - 1;
-    tm.tm_mday = f->day;
-    tm.tm_hour = f->hour;
-    tm.tm_min = f->minute;
-    tm.tm_sec = f->second;
+    tm.tm_year = f.year - 1900;
+    tm.tm_mon = f.month - 1;
+    tm.tm_mday = f.day;
+    tm.tm_hour = f.hour;
+    tm.tm_min = f.minute;
+    tm.tm_sec = f.second;
+    return tm;
+}
+
+std::string formatDateTime(const DateTimeFields& f) {
+    std::tm tm = calendarTm(f);
     const std::int64_t days =
-        daysFromCivil(f->year, static_cast<unsigned>(f->month), static_cast<unsigned>(f->day));
+        daysFromCivil(f.year, static_cast<unsigned>(f.month), static_cast<unsigned>(f.day));
     tm.tm_wday = static_cast<int>(((days % 7) + 11) % 7); // 1970-01-01 was a Thursday
-    tm.tm_yday = static_cast<int>(days - daysFromCivil(f->year, 1, 1));
+    tm.tm_yday = static_cast<int>(days - daysFromCivil(f.year, 1, 1));
     std::string text = formatTm("%x", tm);
-    if (f->hour != 0 || f->minute != 0 || f->second != 0) {
+    if (f.hour != 0 || f.minute != 0 || f.second != 0) {
         text += ' ';
         text += formatTm("%X", tm);
     }
@@ -166,13 +170,7 @@ std::string rfc3339OfLocal(TDateTime value) {
     if (!f) {
         return {};
     }
-    std::tm tm{};
-    tm.tm_year = f->year - 1900;
-    tm.tm_mon = f->month - 1;
-    tm.tm_mday = f->day;
-    tm.tm_hour = f->hour;
-    tm.tm_min = f->minute;
-    tm.tm_sec = f->second;
+    std::tm tm = calendarTm(*f);
     tm.tm_isdst = -1;
     errno = 0;
     if (std::mktime(&tm) == static_cast<std::time_t>(-1) && errno != 0) {

@@ -11,33 +11,10 @@
 #include "iptools/messenger_datagram.h"
 #include "iptools/netbios_datagram.h"
 #include "iptools/netbios_name_service.h"
+#include "iptools/udp_socket.h"
 
 namespace qv {
 namespace {
-
-class Socket {
-public:
-    Socket() : m_fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
-    ~Socket() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-sockaddr_in socketAddress(const IPv4Address& ip, std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    std::memcpy(&address.sin_addr, ip.data(), ip.size());
-    return address;
-}
 
 // The datagram service's own port when it is free (and we may take it), any port otherwise.
 void bindSourcePort(int fd) {
@@ -102,7 +79,7 @@ bool SendMessengerMessage(const std::string& pathTarget, std::string_view recipi
     if (!target) {
         return false;
     }
-    Socket socket;
+    UdpSocket socket;
     if (socket.fd() < 0) {
         return false;
     }

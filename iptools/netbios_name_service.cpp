@@ -13,6 +13,7 @@
 
 #include "common/byte_order.h"
 #include "iptools/netbios_datagram.h"
+#include "iptools/udp_socket.h"
 
 namespace qv {
 namespace {
@@ -122,30 +123,6 @@ std::uint16_t nextTransactionId() {
     static std::atomic<std::uint16_t> id{static_cast<std::uint16_t>(::getpid() * 7919)};
     return id.fetch_add(1, std::memory_order_relaxed);
 }
-
-sockaddr_in socketAddress(const IPv4Address& ip, std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    std::memcpy(&address.sin_addr, ip.data(), ip.size());
-    return address;
-}
-
-class UdpSocket {
-public:
-    UdpSocket() : m_fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
-    ~UdpSocket() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    UdpSocket(const UdpSocket&) = delete;
-    UdpSocket& operator=(const UdpSocket&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Sends `request` to each target `attempts` times, spread over `timeout`, and hands every
 // datagram that comes back to `accept`, with its source, until `accept` takes one.

@@ -132,9 +132,22 @@ protected:
     }
     std::vector<std::string> printed() const { return linesOf(readText(root / "watch.out")); }
 
+    // Waits until the collector has stored as many events as the watcher printed, `count`, and
+    // checks that each arrived in order with its fields.
+    void expectEveryPrintedEventStored(std::size_t count) {
+        const auto events = printed();
+        ASSERT_EQ(events.size(), count);
+        stored = collector->waitForLines(events.size());
+        ASSERT_EQ(stored.size(), events.size());
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            EXPECT_EQ(stored[i], collected(events[i])) << i;
+        }
+    }
+
     TempFolder root;
     std::unique_ptr<VethPair> pair;
     std::unique_ptr<Collector> collector;
+    std::vector<std::string> stored;
 };
 
 // Every event of a replay with every binding kind and address check, over TCP to the default
@@ -145,13 +158,7 @@ TEST_F(WatchSyslog, EveryEventOfAReplayArrivesOverTcpWithItsFields) {
                                       "/tests/data/captures/tcpdump-arp-oobr.pcap",
                                   root / "watch.out"));
     ASSERT_EQ(run.wait(60s), 0) << readText(root / "watch.err");
-    const auto events = printed();
-    ASSERT_EQ(events.size(), 938u);
-    const auto stored = collector->waitForLines(events.size());
-    ASSERT_EQ(stored.size(), events.size());
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        EXPECT_EQ(stored[i], collected(events[i])) << i;
-    }
+    ASSERT_NO_FATAL_FAILURE(expectEveryPrintedEventStored(938u));
     EXPECT_EQ(stored[0], "new-station|192.168.1.104|00-1F-29-DA-2D-79|quorvane|New station: "
                          "192.168.1.104, hwaddr: 00-1F-29-DA-2D-79");
 }
@@ -162,13 +169,7 @@ TEST_F(WatchSyslog, EveryEventOfAReplayArrivesOverUdp) {
                                       "/tests/data/captures/distance-lan-ip-conflict.pcapng",
                                   root / "watch.out"));
     ASSERT_EQ(run.wait(60s), 0) << readText(root / "watch.err");
-    const auto events = printed();
-    ASSERT_EQ(events.size(), 10u);
-    const auto stored = collector->waitForLines(events.size());
-    ASSERT_EQ(stored.size(), events.size());
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        EXPECT_EQ(stored[i], collected(events[i])) << i;
-    }
+    ASSERT_NO_FATAL_FAILURE(expectEveryPrintedEventStored(10u));
 }
 
 // 8000 replies in one stage: the first 100 from new stations 10.STAGE.0.x, the rest from one
@@ -236,10 +237,10 @@ TEST_F(WatchSyslog, ACollectorStoppedMidRunGetsTheLaterEventsWhenItIsBack) {
     ::close(fd);
     ASSERT_EQ(run.wait(60s), 0) << readText(root / "watch.err");
     EXPECT_EQ(printed().size(), 303u);
-    const auto stored = collector->waitForLines(202);
-    EXPECT_EQ(countFrom(stored, 3), 101u);
-    EXPECT_EQ(countFrom(stored, 1), 101u);
-    std::cout << countFrom(stored, 2) << " of the 101 events made while the collector was down "
+    const auto lines = collector->waitForLines(202);
+    EXPECT_EQ(countFrom(lines, 3), 101u);
+    EXPECT_EQ(countFrom(lines, 1), 101u);
+    std::cout << countFrom(lines, 2) << " of the 101 events made while the collector was down "
               << "reached it after its restart\n";
 }
 
