@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,11 @@
 
 int main(int argc, char** argv) {
     qv::blockEndSignals();
+    // Taken before any thread starts: the environment is not to change under other threads
+    // later, and the programs this one starts are no launch of the user's.
+    const qv::LaunchTokens tokens = qv::LaunchTokens::ofThisProcess();
+    ::unsetenv("XDG_ACTIVATION_TOKEN");
+    ::unsetenv("DESKTOP_STARTUP_ID");
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName("Quorvane");
@@ -25,5 +31,6 @@ int main(int argc, char** argv) {
                                       ? qv::DataFolder(*options->dataDir)
                                       : qv::DataFolder::underRoot(qv::DataFolder::SYSTEM_ROOT);
     qv::MessageBoxDialogs dialogs;
-    return qv::runTrayProgram(folder, dialogs, [] { return qv::bindPacketDriver(); });
+    return qv::runTrayProgram({folder, *options, tokens, qv::userCanCapture}, dialogs,
+                              [] { return qv::bindPacketDriver(); });
 }

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
@@ -71,7 +72,12 @@ QWidget* MainWindow::buildBottom() {
     m_apply->setObjectName("bApply");
     m_apply->setEnabled(false);
     m_ok->setDefault(true);
+    m_notice = new QLabel(bottom);
+    m_notice->setObjectName("lNotice");
+    m_notice->setWordWrap(true);
+    m_notice->hide();
     auto* layout = new QHBoxLayout(bottom);
+    layout->addWidget(m_notice, 1);
     layout->addStretch();
     for (QPushButton* b : {m_ok, m_cancel, m_apply}) {
         layout->addWidget(b);
@@ -101,15 +107,18 @@ Page MainWindow::currentPage() const {
     return static_cast<Page>(m_pages->currentIndex());
 }
 
-void MainWindow::openOn(Page page) {
+void MainWindow::openOn(Page page, const LaunchTokens& tokens) {
     SelectPage(page);
-    if (isVisible()) {
-        showNormal();
-        raise();
-        activateWindow();
-        return;
-    }
-    show();
+    showInFront(*this, tokens);
+}
+
+void MainWindow::setNotice(const QString& text) {
+    m_notice->setText(text);
+    m_notice->setVisible(!text.isEmpty());
+}
+
+QString MainWindow::notice() const {
+    return m_notice->text();
 }
 
 void MainWindow::RefreshARPTable() {

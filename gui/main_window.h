@@ -8,7 +8,9 @@
 #include "gui/about_page.h"
 #include "gui/navigation_panel.h"
 #include "gui/options_page.h"
+#include "gui/window_activation.h"
 
+class QLabel;
 class QPushButton;
 class QStackedWidget;
 
@@ -60,8 +62,12 @@ public:
     // and shows it.
     void SelectPage(Page page);
     Page currentPage() const;
-    // A tray command: the page, then the window, shown or brought to the front.
-    void openOn(Page page);
+    // A tray command (or a second start, or a notification): the page, then the window, shown or
+    // brought to the front with what the launcher handed over.
+    void openOn(Page page, const LaunchTokens& tokens = {});
+    // A word to the user beside the buttons (why the window was shown unasked); empty for none.
+    void setNotice(const QString& text);
+    QString notice() const;
 
     void RefreshARPTable();
     void RefreshIPMACTable();
@@ -97,6 +103,7 @@ private:
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_apply = nullptr;
+    QLabel* m_notice = nullptr;
     bool m_placed = false;
 };
 

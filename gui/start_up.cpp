@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include "common/instance_lock.h"
 #include "engine/helper/helper_driver.h"
 #include "engine/pcap/pcap_driver.h"
+#include "gui/instance_channel.h"
 #include "gui/tray_program.h"
 #include "gui/web_pages.h"
 
@@ -40,12 +42,31 @@ void saveAtExit() {
     }
 }
 
+// How long a second start waits for the answer of a copy that may still be starting.
+constexpr auto SECOND_START_WAIT = std::chrono::seconds(10);
+
+// Whether process `pid` runs as this user; true when /proc cannot tell (the channel itself
+// reaches only this user's programs: this only spares a wait for one that is not).
+bool processOfThisUser(long pid) {
+    struct stat info {};
+    return ::stat(("/proc/" + std::to_string(pid)).c_str(), &info) != 0 ||
+           info.st_uid == ::getuid();
+}
+
 } // namespace
 
 std::optional<TrayOptions> parseTrayOptions(const std::vector<std::string>& arguments,
                                             std::string& error) {
     TrayOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--autostart" || arguments[i] == "--exit") {
+            (arguments[i] == "--exit" ? options.exit : options.autostart) = true;
+            if (options.exit && options.autostart) {
+                error = "--autostart and --exit exclude each other";
+                return std::nullopt;
+            }
+            continue;
+        }
         if (arguments[i] != "--data-dir") {
             error = "unknown option " + arguments[i];
             return std::nullopt;
@@ -118,17 +139,59 @@ EndSignals::~EndSignals() {
     }
 }
 
-int runTrayProgram(const DataFolder& folder, StartUpDialogs& dialogs,
+bool userCanCapture() {
+    return usableCaptureHelper(programFolder(), QUORVANE_INSTALLED_HELPER).has_value();
+}
+
+namespace {
+
+// A second start on a folder another program holds: only the user's own copy of the tray program
+// is asked anything; another user's, or a watcher, is not.
+int answerSecondStart(const TrayStart& start, const InstanceLock& lock, StartUpDialogs& dialogs) {
+    const auto& holder = lock.holder();
+    std::fprintf(stderr, "quorvane: %s\n", folderInUseMessage(start.folder, holder).c_str());
+    const int notAnswered = start.options.exit ? 1 : 0;
+    if (start.options.autostart) {
+        return 0;
+    }
+    if (holder && holder->program != TRAY_PROGRAM_NAME) {
+        // The sensor service holding the folder is worth a word on the desktop.
+        if (!start.options.exit) {
+            dialogs.reportFolderProblem(folderInUseText(start.folder, *holder));
+        }
+        return notAnswered;
+    }
+    if (holder && !processOfThisUser(holder->pid)) {
+        return notAnswered;
+    }
+    const InstanceRequest request{start.options.exit ? InstanceRequest::Kind::Exit
+                                                     : InstanceRequest::Kind::Show,
+                                  start.tokens};
+    return askRunningProgram(start.folder, request, SECOND_START_WAIT) ? 0 : notAnswered;
+}
+
+} // namespace
+
+int runTrayProgram(const TrayStart& start, StartUpDialogs& dialogs,
                    const std::function<int()>& bindDriver) {
+    const DataFolder& folder = start.folder;
+    if (start.options.autostart && !start.canCapture()) {
+        return 0;
+    }
     const InstanceLock lock(folder, TRAY_PROGRAM_NAME);
     if (lock.state() == InstanceLock::State::Held) {
-        std::fprintf(stderr, "quorvane: %s\n", folderInUseMessage(folder, lock.holder()).c_str());
-        // A second copy of the tray program ends at once, as the user started it twice; a watcher
-        // (the sensor service) holding the folder is worth a word on the desktop.
-        if (lock.holder() && lock.holder()->program != TRAY_PROGRAM_NAME) {
-            dialogs.reportFolderProblem(folderInUseText(folder, *lock.holder()));
-        }
-        return 0;
+        return answerSecondStart(start, lock, dialogs);
+    }
+    if (start.options.exit) {
+        std::fprintf(stderr, "quorvane: no Quorvane program runs on %s\n", folder.folder().c_str());
+        return 1;
+    }
+    // At once, so that a second start while this one starts up waits for it rather than finding
+    // no one.
+    const InstanceChannel channel(folder);
+    if (!channel.listening()) {
+        std::fprintf(stderr, "quorvane: a second start cannot reach this program: %s\n",
+                     channel.problem().c_str());
     }
     if (bindDriver() != 0) {
         if (dialogs.offerDriverDownload()) {
@@ -142,11 +205,19 @@ int runTrayProgram(const DataFolder& folder, StartUpDialogs& dialogs,
     PcapDriver lister;
     HelperDriver driver(findCaptureHelper(programFolder(), QUORVANE_INSTALLED_HELPER), lister);
     TrayProgram program(folder, driver);
+    QObject::connect(&channel, &InstanceChannel::requested, &program,
+                     [&program](const InstanceRequest& request) {
+                         if (request.kind == InstanceRequest::Kind::Exit) {
+                             program.exitProgram();
+                         } else {
+                             program.window().openOn(Page::Events, request.tokens);
+                         }
+                     });
     EndSignals ends;
     QObject::connect(&ends, &EndSignals::received, qApp, &QCoreApplication::quit);
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &program,
                      [&program] { program.saveAll(); });
-    program.start();
+    program.start(start.tokens);
     runningProgram = &program;
     static const bool registered = std::atexit(saveAtExit) == 0;
     static_cast<void>(registered);

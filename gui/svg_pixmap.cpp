@@ -17,4 +17,13 @@ QPixmap svgPixmap(const QString& resource, QSize size) {
     return pixmap;
 }
 
+QImage svgImage(const QString& resource, QSize size) {
+    QImage image(size, QImage::Format_RGBA8888);
+    image.fill(Qt::transparent);
+    QSvgRenderer renderer(resource);
+    QPainter painter(&image);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
+}
+
 } // namespace qv

@@ -34,9 +34,22 @@ std::string soundFolder() {
     return QUORVANE_INSTALLED_DATA;
 }
 
+DesktopSession DesktopSession::current() {
+    DesktopSession session;
+    session.bus = QDBusConnection::sessionBus();
+    session.trayProbe = std::make_unique<DesktopTrayProbe>(session.bus);
+    return session;
+}
+
+QString noTrayNotice() {
+    return QObject::tr("No notification area was found. Quorvane watches on; to bring this "
+                       "window back, start Quorvane again from the applications menu.");
+}
+
 TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, StationLookups lookups,
-                         QObject* parent)
-    : QObject(parent), m_eventList(m_events),
+                         DesktopSession desktop, QObject* parent)
+    : QObject(parent), m_eventList(m_events), m_desktop(std::move(desktop)),
+      m_notifications(m_desktop.bus), m_tray(&m_notifications),
       m_monitor(folder, m_clock, m_eventList, Presenters{&m_tray, &m_sound},
                 [this] {
                     if (m_window) {
@@ -63,6 +76,12 @@ TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, Station
         }
     });
     m_scanTimer.start();
+    connectTray();
+    connect(&m_eventList, &GuiEventList::failed, this, &TrayProgram::warn);
+    m_resume.listen(QDBusConnection::systemBus());
+}
+
+void TrayProgram::connectTray() {
     connect(&m_tray, &TrayIcon::eventsChosen, this, [this] { m_window->openOn(Page::Events); });
     connect(&m_tray, &TrayIcon::optionsChosen, this, [this] { m_window->openOn(Page::Options); });
     connect(&m_tray, &TrayIcon::aboutChosen, this, [this] { m_window->openOn(Page::About); });
@@ -71,15 +90,23 @@ TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, Station
             [this] { openPage(localeIsCyrillic() ? makerHomePage() : productPage()); });
     connect(&m_tray, &TrayIcon::productPageChosen, this, [this] { openPage(productPage()); });
     connect(&m_tray, &TrayIcon::exitChosen, this, &TrayProgram::exitProgram);
-    connect(&m_eventList, &GuiEventList::failed, this, &TrayProgram::warn);
-    m_resume.listen(QDBusConnection::systemBus());
+    connect(&m_tray, &TrayIcon::noTrayFound, this, [this] {
+        m_window->setNotice(noTrayNotice());
+        m_window->openOn(Page::Events, m_launch);
+    });
+    connect(&m_tray, &TrayIcon::docked, this, [this] { m_window->setNotice({}); });
+    connect(&m_notifications, &DesktopNotifications::defaultActionInvoked, this,
+            [this](const QString& token) {
+                m_window->openOn(Page::Events, {token, {}});
+            });
 }
 
 TrayProgram::~TrayProgram() {
     shutdown();
 }
 
-void TrayProgram::start() {
+void TrayProgram::start(const LaunchTokens& tokens) {
+    m_launch = tokens;
     std::vector<std::string> notes = repairDataFolder(m_monitor.folder());
     const bool settingsRead = m_monitor.loadSettings(soundFolder());
     m_monitor.loadStations();
@@ -89,7 +116,9 @@ void TrayProgram::start() {
     m_capture.enumerateAdapters();
     m_capture.startSelected(m_monitor.settings(), settingsRead);
     m_monitor.journal().LoadEventsTable();
-    m_tray.show();
+    if (m_desktop.trayProbe) {
+        m_tray.startDocking(*m_desktop.trayProbe, m_desktop.trayGrace);
+    }
 }
 
 void TrayProgram::saveAll() {

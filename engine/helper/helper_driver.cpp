@@ -219,6 +219,12 @@ bool awaitOpening(int fromHelper, const std::string& path, std::string& error) {
     return false;
 }
 
+std::array<std::string, 3> helperCandidates(const std::string& programFolder,
+                                            const std::string& installedPath) {
+    return {programFolder + CAPTURE_HELPER_NAME,
+            programFolder + "../libexec/quorvane/" + CAPTURE_HELPER_NAME, installedPath};
+}
+
 bool hasFileCapabilities(const std::string& path) {
     return ::getxattr(path.c_str(), "security.capability", nullptr, 0) > 0;
 }
@@ -263,17 +269,22 @@ std::unique_ptr<CaptureSource> HelperDriver::openAdapter(const std::string& name
     return source;
 }
 
-std::string findCaptureHelper(const std::string& programFolder, const std::string& installedPath) {
-    const std::string candidates[] = {programFolder + CAPTURE_HELPER_NAME,
-                                      programFolder + "../libexec/quorvane/" + CAPTURE_HELPER_NAME,
-                                      installedPath};
+std::optional<std::string> usableCaptureHelper(const std::string& programFolder,
+                                               const std::string& installedPath) {
     const bool root = ::geteuid() == 0;
-    for (const std::string& path : candidates) {
+    for (const std::string& path : helperCandidates(programFolder, installedPath)) {
         if (::access(path.c_str(), X_OK) == 0 && (root || hasFileCapabilities(path))) {
             return path;
         }
     }
-    for (const std::string& path : candidates) {
+    return std::nullopt;
+}
+
+std::string findCaptureHelper(const std::string& programFolder, const std::string& installedPath) {
+    if (auto usable = usableCaptureHelper(programFolder, installedPath)) {
+        return *usable;
+    }
+    for (const std::string& path : helperCandidates(programFolder, installedPath)) {
         if (::access(path.c_str(), F_OK) == 0) {
             return path;
         }

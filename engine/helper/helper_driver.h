@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,5 +37,9 @@ private:
 // capabilities (or any, for a program running as root); failing that, the first one that exists,
 // so that starting it says why it cannot capture.
 std::string findCaptureHelper(const std::string& programFolder, const std::string& installedPath);
+// The first of those that this process can run and that can capture; nothing when none (the user
+// is not in the helper's group, or no helper carries the capabilities).
+std::optional<std::string> usableCaptureHelper(const std::string& programFolder,
+                                               const std::string& installedPath);
 
 } // namespace qv

@@ -97,7 +97,7 @@ private slots:
         trayItem("miAbout")->trigger(); // already shown: brought forward on the new page
         QCOMPARE(window().currentPage(), Page::About);
         window().reject();
-        emit f->program->tray().icon().activated(QSystemTrayIcon::DoubleClick);
+        emit f->program->tray().icon()->activated(QSystemTrayIcon::DoubleClick);
         QVERIFY(window().isVisible());
         QCOMPARE(window().currentPage(), Page::Events);
         QCOMPARE(f->program->tray().menu().defaultAction(), trayItem("miEvents"));

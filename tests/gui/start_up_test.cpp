@@ -48,7 +48,7 @@ private slots:
         const InstanceLock first(folder, TRAY_PROGRAM_NAME);
         RecordingDialogs dialogs;
         int binds = 0;
-        QCOMPARE(runTrayProgram(folder, dialogs, [&] { return ++binds, 0; }), 0);
+        QCOMPARE(runTrayProgram(TrayStart{folder, {}, {}}, dialogs, [&] { return ++binds, 0; }), 0);
         QCOMPARE(binds, 0);
         QCOMPARE(dialogs.offers, 0);
         QVERIFY(dialogs.problems.isEmpty()); // a copy of the tray program: said on stderr only
@@ -61,7 +61,7 @@ private slots:
         const InstanceLock service(folder, "quorvane-watch");
         RecordingDialogs dialogs;
         int binds = 0;
-        QCOMPARE(runTrayProgram(folder, dialogs, [&] { return ++binds, 0; }), 0);
+        QCOMPARE(runTrayProgram(TrayStart{folder, {}, {}}, dialogs, [&] { return ++binds, 0; }), 0);
         QCOMPARE(binds, 0);
         QCOMPARE(dialogs.problems.size(), 1);
         QVERIFY2(dialogs.problems[0].contains("in use by another Quorvane program, quorvane-watch"),
@@ -75,7 +75,7 @@ private slots:
         test::TempFolder root;
         const DataFolder folder(root / "Quorvane");
         RecordingDialogs dialogs;
-        QCOMPARE(runTrayProgram(folder, dialogs, [] { return -1; }), 1);
+        QCOMPARE(runTrayProgram(TrayStart{folder, {}, {}}, dialogs, [] { return -1; }), 1);
         QCOMPARE(dialogs.offers, 1);
         QCOMPARE(std::vector<std::filesystem::path>(
                      std::filesystem::directory_iterator(folder.folder()), {}),
@@ -145,13 +145,39 @@ private slots:
         QCOMPARE(saved.lock().loadStations(f.file("ipmac.dat").string()), 1);
     }
 
-    void optionsAreTheDataFolderOnly() {
+    void optionsAreTheDataFolderAutostartAndExit() {
         std::string error;
         QCOMPARE(parseTrayOptions({"--data-dir", "/tmp/q"}, error)->dataDir, "/tmp/q");
         QVERIFY(!parseTrayOptions({"--data-dir"}, error));
         QVERIFY(!parseTrayOptions({"--read", "x"}, error));
         QCOMPARE(error, std::string("unknown option --read"));
         QVERIFY(!parseTrayOptions({"--data-dir", "a", "--data-dir", "b"}, error));
+        QVERIFY(parseTrayOptions({"--autostart", "--data-dir", "a"}, error)->autostart);
+        QVERIFY(parseTrayOptions({"--exit"}, error)->exit);
+        QVERIFY(!parseTrayOptions({"--exit", "--autostart"}, error));
+    }
+
+    // Started with the session by a user who cannot capture: nothing is said and nothing is
+    // touched, not even the lock.
+    void anAutostartThatCannotCaptureEndsSilently() {
+        test::TempFolder root;
+        const DataFolder folder(root / "Quorvane");
+        RecordingDialogs dialogs;
+        int binds = 0;
+        TrayStart start{folder, {}, {}, [] { return false; }};
+        start.options.autostart = true;
+        QCOMPARE(runTrayProgram(start, dialogs, [&] { return ++binds, 0; }), 0);
+        QCOMPARE(binds, 0);
+        QVERIFY(dialogs.problems.isEmpty());
+        QVERIFY(!std::filesystem::exists(folder.folder() / LOCK_FILE_NAME));
+    }
+
+    void anExitWithNoProgramToAskGivesStatus1() {
+        test::TempFolder root;
+        RecordingDialogs dialogs;
+        TrayStart start{DataFolder(root / "Quorvane"), {}, {}};
+        start.options.exit = true;
+        QCOMPARE(runTrayProgram(start, dialogs, [] { return 0; }), 1);
     }
 };
 
