@@ -4,11 +4,8 @@
 // helper's capabilities) and the desktop tools; skips, saying why, without them. Screenshots of
 // the five pages are kept in build/tests/output/tray-desktop.
 
+#include <algorithm>
 #include <csignal>
-#include <cstdio>
-#include <dirent.h>
-#include <fstream>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -16,71 +13,23 @@
 
 #include "engine/arp_frame.h"
 #include "engine/station_table.h"
-#include "tests/support/arp_frames.h"
+#include "tests/gui/desktop_support.h"
 #include "tests/support/netns.h"
 #include "tests/support/process.h"
-#include "tests/support/raw_sender.h"
 #include "tests/support/temp_folder.h"
 
 namespace qv {
 namespace {
 
 using namespace std::chrono_literals;
+using test::eventually;
+using test::output;
+using test::processes;
+using test::statusField;
 
-constexpr uid_t USER = 4242; // an unprivileged user of the test's own, with no login
+constexpr uid_t USER = test::DESKTOP_USER;
 const std::filesystem::path OUTPUT = QV_BINARY_DIR "/tests/output/tray-desktop";
 const std::string TITLE = "Quorvane, version 1.20";
-
-std::string output(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char chunk[4096];
-        std::size_t n;
-        while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) {
-            text.append(chunk, n);
-        }
-        ::pclose(pipe);
-    }
-    return text;
-}
-
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 30s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(100ms);
-    }
-    return true;
-}
-
-// Processes named `comm` whose command line holds `marker`.
-std::vector<pid_t> processes(const std::string& comm, const std::string& marker) {
-    std::vector<pid_t> found;
-    DIR* proc = ::opendir("/proc");
-    while (const dirent* entry = ::readdir(proc)) {
-        const std::string dir = std::string("/proc/") + entry->d_name;
-        std::string name;
-        std::getline(std::ifstream(dir + "/comm"), name);
-        std::string cmdline = test::readText(dir + "/cmdline");
-        if (name == comm && cmdline.find(marker) != std::string::npos) {
-            found.push_back(std::stoi(entry->d_name));
-        }
-    }
-    ::closedir(proc);
-    return found;
-}
-
-std::string statusField(pid_t pid, const std::string& field) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind(field + ":", 0) == 0) {
-            return line.substr(line.find_first_not_of(" \t", field.size() + 1));
-        }
-    }
-    return "";
-}
 
 class Desktop : public ::testing::Test {
 protected:
@@ -107,31 +56,13 @@ protected:
         }));
         startWindowManager();
         m_pair = std::make_unique<test::VethPair>();
-        prepareFolders();
+        ASSERT_TRUE(test::installForTheUser(m_root.path()));
         std::filesystem::create_directories(OUTPUT);
     }
 
     void startWindowManager() {
         m_icewm = std::make_unique<test::BackgroundProcess>("exec env DISPLAY=" + m_display +
                                                             " icewm >/dev/null 2>&1");
-    }
-
-    // The program and its helper as they are installed: the helper alone carries the capture
-    // capabilities, and only its group may run it.
-    void prepareFolders() {
-        ::chmod(m_root.path().c_str(), 0755);
-        const std::string gid = std::to_string(USER);
-        for (const char* dir : {"bin", "home", "run", "data"}) {
-            std::filesystem::create_directories(m_root / dir);
-        }
-        ASSERT_EQ(test::shell("set -e; cd " + m_root.path().string() +
-                              "; cp " QV_BINARY_DIR "/quorvane bin/; cp " QV_BINARY_DIR
-                              "/quorvane-capture bin/; chown root:" +
-                              gid +
-                              " bin/quorvane-capture; chmod 0750 bin/quorvane-capture; setcap "
-                              "cap_net_raw,cap_net_admin=ep bin/quorvane-capture; chown " +
-                              gid + ":" + gid + " home run data; chmod 0700 run"),
-                  0);
     }
 
     std::string programCommand(const std::string& out) const {
@@ -164,13 +95,7 @@ protected:
 
     bool windowShown() const { return x("wmctrl -l").find(TITLE) != std::string::npos; }
 
-    void send(const MacAddress& mac, const IPv4Address& ip) {
-        test::VethPair::runIn(m_pair->namespaceA(), [&] {
-            test::RawSender sender(m_pair->interfaceA());
-            EXPECT_TRUE(
-                sender.send(test::arpFrame(ARP_REQUEST, mac, ip, ZERO_MAC, {10, 77, 0, 200})));
-        });
-    }
+    void send(const MacAddress& mac, const IPv4Address& ip) { test::sendArp(*m_pair, mac, ip); }
 
     // The helpers this test's program started: their command line names the helper's copy.
     std::string helperMarker() const { return (m_root / "bin" / "quorvane-capture").string(); }
@@ -259,11 +184,17 @@ TEST_F(Desktop, TheTrayProgramRunsAsAUserWouldUseIt) {
                savedStation({10, 77, 0, 21});
     }));
 
-    // A second copy ends at once with status 0, and the first runs on.
+    // A second copy ends at once with status 0 and no window of its own, having asked the first
+    // to show its window; the user closes it again.
     test::BackgroundProcess second(programCommand((m_root / "second.log").string()));
     EXPECT_EQ(second.wait(20s), 0);
     EXPECT_NE(test::readText(m_root / "second.log").find("is in use"), std::string::npos);
-    EXPECT_FALSE(windowShown());
+    ASSERT_TRUE(eventually([&] { return windowShown(); }));
+    const std::string shown = x("xdotool search --name '^" + TITLE + "$'");
+    ASSERT_EQ(std::count(shown.begin(), shown.end(), '\n'), 1) << shown;
+    EXPECT_EQ(x("xdotool getwindowpid " + shown), std::to_string(programs[0]) + "\n");
+    x("wmctrl -c '" + TITLE + "'");
+    ASSERT_TRUE(eventually([&] { return !windowShown(); }));
 
     // The icon comes back when the tray's host restarts.
     m_icewm.reset();
