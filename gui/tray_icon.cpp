@@ -27,7 +27,6 @@ TrayIcon::TrayIcon(DesktopNotifications* notifications, QObject* parent)
     addSeparator("N4");
     addItem("miExit", tr("Exit"), &TrayIcon::exitChosen);
     m_lookAgain.setSingleShot(true);
-    m_lookAgain.setInterval(LOOK_INTERVAL);
     connect(&m_lookAgain, &QTimer::timeout, this, &TrayIcon::lookForHost);
 }
 
@@ -62,11 +61,12 @@ void TrayIcon::lookForHost() {
             self->dock(kind);
             return;
         }
-        if (!self->m_saidNoTray && std::chrono::steady_clock::now() >= self->m_graceEnds) {
+        const bool late = std::chrono::steady_clock::now() >= self->m_graceEnds;
+        if (late && !self->m_saidNoTray) {
             self->m_saidNoTray = true;
             emit self->noTrayFound();
         }
-        self->m_lookAgain.start();
+        self->m_lookAgain.start(late ? LATE_LOOK_INTERVAL : LOOK_INTERVAL);
     });
 }
 

@@ -32,6 +32,7 @@ public:
     // its window instead, and how often it looks meanwhile and after.
     static constexpr std::chrono::milliseconds GRACE{5000};
     static constexpr std::chrono::milliseconds LOOK_INTERVAL{500};
+    static constexpr std::chrono::milliseconds LATE_LOOK_INTERVAL{2000};
 
     // `notifications` may be null (no session bus).
     explicit TrayIcon(DesktopNotifications* notifications = nullptr, QObject* parent = nullptr);

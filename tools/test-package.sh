@@ -16,11 +16,15 @@ echo "package: $deb"
 contents=$(dpkg-deb --contents "$deb")
 for path in ./usr/bin/quorvane ./usr/bin/quorvane-watch ./usr/libexec/quorvane/quorvane-capture \
     ./usr/share/applications/quorvane.desktop ./usr/share/icons/hicolor/scalable/apps/quorvane.svg \
+    ./usr/share/icons/hicolor/22x22/apps/quorvane.png ./usr/share/icons/hicolor/256x256/apps/quorvane.png \
+    ./etc/xdg/autostart/quorvane.desktop ./usr/share/metainfo/org.quorvane.Quorvane.metainfo.xml \
     ./lib/systemd/system/quorvane-watch.service ./etc/default/quorvane-watch \
     ./usr/share/doc/quorvane/copyright; do
     echo "$contents" | grep -q " $path\$" || fail "$path is not in the package"
 done
-dpkg-deb --field "$deb" Depends | grep -q libpcap0.8 || fail "libpcap0.8 is not a dependency"
+for dependency in libpcap0.8 qt6-wayland qt6-qpa-plugins; do
+    dpkg-deb --field "$deb" Depends | grep -q "$dependency" || fail "$dependency is not a dependency"
+done
 
 lintian --fail-on error "$deb" >build-package/lintian.txt 2>&1 || {
     cat build-package/lintian.txt

@@ -7,6 +7,8 @@
 
 #include "engine/helper/helper_protocol.h"
 #include "tests/support/arp_frames.h"
+#include "tests/support/netns.h"
+#include "tests/support/other_user.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_addresses.h"
 
@@ -148,6 +150,32 @@ TEST(HelperDriver, AHelperThatEndsOrLiesWhileCapturingMakesTheReadThrow) {
         ASSERT_NE(source, nullptr) << error;
         std::vector<std::uint8_t> small(40);
         EXPECT_THROW(source->read(small), std::runtime_error);
+    }
+}
+
+// The helper a user can capture with: one the user may run that carries the capture
+// capabilities (any it may run, for root). A helper of a group the user is not in is none: the
+// tray program started with the session then leaves that user alone.
+TEST(CaptureHelperChoice, OnlyAHelperTheUserMayRunAndThatCanCaptureIsUsable) {
+    TempFolder root;
+    const std::filesystem::path bin = root / "bin";
+    std::filesystem::create_directories(bin);
+    const std::string folder = bin.string() + "/";
+    const std::string helper = folder + CAPTURE_HELPER_NAME;
+    const std::string installed = (root / "elsewhere").string();
+    writeText(helper, "#!/bin/sh\n");
+    ::chmod(helper.c_str(), 0750);
+    EXPECT_EQ(usableCaptureHelper(folder, installed).has_value(), ::geteuid() == 0);
+    const auto usableByTheUser = [&] {
+        return asUserBoundByModes(
+            bin, [&] { return usableCaptureHelper(folder, installed) == helper ? 1 : 0; });
+    };
+    EXPECT_EQ(usableByTheUser(), 0);                         // not its group's, or no capabilities
+    EXPECT_EQ(findCaptureHelper(folder, installed), helper); // still named, to say why
+    if (::geteuid() == 0) {
+        ASSERT_EQ(shell("setcap cap_net_raw=ep " + helper), 0);
+        ::chmod(helper.c_str(), 0755);
+        EXPECT_EQ(usableByTheUser(), 1);
     }
 }
 

@@ -331,5 +331,19 @@ TEST_F(WaylandDesktop, WithoutATrayTheWindowShowsAtStart) {
     EXPECT_EQ(program->wait(20s), 0);
 }
 
+// The windows' own tests (the main window, its tables and menus, the IP tools' windows, the
+// start-up's message boxes, the desktop's tray and notifications) pass on the compositor too, as
+// they do on Qt's offscreen platform.
+TEST_F(WaylandDesktop, TheWindowsTestsPassOnWayland) {
+    for (const char* tests : {"main_window_tests", "window_tables_tests", "ip_tools_tests",
+                              "start_up_tests", "navigation_tests"}) {
+        const std::string out =
+            test::output(asUser(std::string("QT_QPA_PLATFORM=wayland LC_ALL=C ") +
+                                QV_BINARY_DIR "/tests/" + tests) +
+                         " 2>&1; echo status=$?");
+        EXPECT_NE(out.find("status=0"), std::string::npos) << tests << "\n" << out;
+    }
+}
+
 } // namespace
 } // namespace qv
