@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -37,10 +38,13 @@ EventsPage::EventsPage(EventsModel& model, GuiEventList& eventList, EventJournal
     layout->addWidget(m_list);
     layout->addWidget(m_status);
     connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this] {
-        m_list->scrollToBottom();
+        showNewest();
         updateStatus();
     });
-    connect(&m_model, &QAbstractItemModel::modelReset, this, &EventsPage::updateStatus);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] {
+        showNewest();
+        updateStatus();
+    });
     connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &EventsPage::updateStatus);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &EventsPage::lvEventsSelectItem);
@@ -87,6 +91,23 @@ QWidget* EventsPage::buildToolBar() {
     connect(m_filter, &QComboBox::editTextChanged, this, &EventsPage::cbFilterChange);
     connect(m_filter, &QComboBox::activated, this, &EventsPage::cbFilterChange);
     return bar;
+}
+
+// The newest entry is scrolled into view when the list is loaded or grows; a list not on screen
+// has no geometry to scroll in, so it scrolls once it is shown.
+void EventsPage::showNewest() {
+    m_newestPending = !m_list->isVisible();
+    if (!m_newestPending) {
+        m_list->scrollToBottom();
+    }
+}
+
+void EventsPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_newestPending) {
+        m_newestPending = false;
+        QTimer::singleShot(0, m_list, [list = m_list] { list->scrollToBottom(); });
+    }
 }
 
 void EventsPage::showSettings() {

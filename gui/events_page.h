@@ -39,8 +39,12 @@ public:
     void tbEnableFilterClick();
     void tbGotoNextClick();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QWidget* buildToolBar();
+    void showNewest();
     void cbFilterChange();
     void lvEventsSelectItem(const QItemSelection& selected, const QItemSelection& deselected);
     void updateStatus();
@@ -51,6 +55,7 @@ private:
     GuiEventList& m_eventList;
     EventJournal& m_journal;
     bool m_showCustomEvents = false;
+    bool m_newestPending = false;
     QToolButton* m_enableFilter = nullptr;
     QToolButton* m_gotoNext = nullptr;
     QComboBox* m_filter = nullptr;

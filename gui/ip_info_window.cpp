@@ -1,13 +1,14 @@
 #include "gui/ip_info_window.h"
 
 #include <mutex>
-#include <thread>
 
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "gui/focus_chain.h"
 
 namespace qv {
 namespace {
@@ -35,6 +36,13 @@ struct IpInfoWindow::Results {
     std::mutex guard;
     std::optional<std::string> dnsName;
     std::optional<std::array<std::string, 2>> netbios;
+
+    // What has not been found will not be.
+    void giveUp() {
+        std::lock_guard lock(guard);
+        dnsName = dnsName.value_or(NOT_DETECTED);
+        netbios = std::array<std::string, 2>{NOT_DETECTED, NOT_DETECTED};
+    }
 };
 
 IpInfoWindow::IpInfoWindow(InfoTarget target, StationLookups lookups, QWidget* parent)
@@ -60,7 +68,8 @@ IpInfoWindow::IpInfoWindow(InfoTarget target, StationLookups lookups, QWidget* p
     layout->addLayout(form);
     layout->addWidget(ok, 0, Qt::AlignHCenter);
     setFixedSize(sizeHint().expandedTo(QSize(350, 227)));
-    setTabOrder(ok, m_fields[0]);
+    setFocusChain(
+        {ok, m_fields[0], m_fields[1], m_fields[2], m_fields[3], m_fields[4], m_fields[5]});
     m_detect.setObjectName("tDetect");
     m_detect.setInterval(DETECT_INTERVAL_MS);
     connect(&m_detect, &QTimer::timeout, this, &IpInfoWindow::tDetectTimer);
@@ -91,22 +100,24 @@ void IpInfoWindow::FormActivate() {
     }
     auto worker = std::make_shared<Results>();
     m_worker = worker;
-    std::thread([worker, lookups = m_lookups, address = m_target.address] {
-        try {
-            const std::string dns = lookups.dnsName(address).value_or(NOT_DETECTED);
-            {
+    try {
+        m_lookups.start([worker, lookups = m_lookups, address = m_target.address] {
+            try {
+                const std::string dns = lookups.dnsName(address).value_or(NOT_DETECTED);
+                {
+                    std::lock_guard lock(worker->guard);
+                    worker->dnsName = dns;
+                }
+                const auto netbios = lookups.netbios(address);
                 std::lock_guard lock(worker->guard);
-                worker->dnsName = dns;
+                worker->netbios = netbios;
+            } catch (...) { // the worker's thread is its own edge: a failed lookup stays undetected
+                worker->giveUp();
             }
-            const auto netbios = lookups.netbios(address);
-            std::lock_guard lock(worker->guard);
-            worker->netbios = netbios;
-        } catch (...) { // the worker's thread is its own edge: a failed lookup stays undetected
-            std::lock_guard lock(worker->guard);
-            worker->dnsName = worker->dnsName.value_or(NOT_DETECTED);
-            worker->netbios = std::array<std::string, 2>{NOT_DETECTED, NOT_DETECTED};
-        }
-    }).detach();
+        });
+    } catch (...) { // no thread for the worker: nothing will be detected
+        worker->giveUp();
+    }
     m_results.start();
 }
 

@@ -9,23 +9,26 @@
 #include <QDialog>
 #include <QTimer>
 
+#include "iptools/send_message_job.h"
 #include "iptools/station_info.h"
 
 class QLineEdit;
 
 namespace qv {
 
-// The network lookups of the information window; tests give slower or blocking ones.
+// The network lookups of the information window and how its worker gets a thread; tests give
+// slower or blocking lookups, and a system without a thread to spare.
 struct StationLookups {
     std::function<std::optional<std::string>(const IPv4Address&)> dnsName = reverseDnsName;
     std::function<std::array<std::string, 2>(const IPv4Address&)> netbios = netbiosFields;
+    ThreadStarter start = startDetachedThread;
 };
 
 // The "Info about computer" window (TfGetInfoAboutIP): the address, the MAC, the card's maker at
 // once, and the DNS name and the NetBIOS names from a worker thread, animating "DETECTING" in blue
 // in each field still waiting. The worker owns what it shares with the window; closing the window
 // detaches it, its later results are dropped, and it ends by itself within its time-outs: it is
-// never killed.
+// never killed. A worker that cannot get a thread leaves its fields "NOT DETECTED".
 class IpInfoWindow : public QDialog {
     Q_OBJECT
 public:

@@ -60,6 +60,7 @@ IpMacPage::IpMacPage(StationTable& stations, SharedSettings& settings,
     m_tree->setObjectName("tvIPMAC");
     m_tree->setHeaderHidden(true);
     m_tree->setIndentation(19);
+    keepSelectionVisibleWithoutFocus(*m_tree);
     m_tree->hide();
     m_multipleView->setObjectName("cbShowIPMACMultipleView");
     m_status->setObjectName("sbIPMAC");

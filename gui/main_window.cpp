@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -59,6 +60,10 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
     connect(m_options, &OptionsPage::edited, this, &MainWindow::updateApplyEnabled);
     connect(m_arpLog, &ArpLogPage::viewChanged, this, &MainWindow::updateApplyEnabled);
     connect(m_ipMac, &IpMacPage::viewChanged, this, &MainWindow::updateApplyEnabled);
+    // No button is the default: Enter in a field presses none of them.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+    }
 }
 
 QWidget* MainWindow::buildBottom() {
@@ -71,7 +76,6 @@ QWidget* MainWindow::buildBottom() {
     m_apply = new QPushButton(tr("Apply"), bottom);
     m_apply->setObjectName("bApply");
     m_apply->setEnabled(false);
-    m_ok->setDefault(true);
     m_notice = new QLabel(bottom);
     m_notice->setObjectName("lNotice");
     m_notice->setWordWrap(true);
@@ -138,7 +142,13 @@ std::vector<AdapterEntry> MainWindow::adapters() const {
     return entries;
 }
 
+// A spontaneous show is the window system's (a minimised window restored): the window was shown
+// all along, and what the user has typed but not applied stays.
 void MainWindow::showEvent(QShowEvent* event) {
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     if (!m_placed) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             move(screen->availableGeometry().center() - rect().center());

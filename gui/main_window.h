@@ -81,7 +81,7 @@ public:
     TableMenu& tableMenu() { return *m_tableMenu; }
 
 protected:
-    // FormShow, every time the window is shown: the pages show the record.
+    // FormShow, every time the window goes from hidden to shown: the pages show the record.
     void showEvent(QShowEvent* event) override;
     // FormClose, however the window closes: the configuration and the station table are saved.
     void done(int result) override;

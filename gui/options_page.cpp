@@ -18,6 +18,7 @@
 #include "engine/event_kind.h"
 #include "events/notifier.h"
 #include "gui/scan_tuning_window.h"
+#include "gui/typed_characters.h"
 #include "settings/shared_settings.h"
 
 namespace qv {
@@ -216,16 +217,12 @@ void OptionsPage::bAdvancedClick() {
     }
 }
 
-// The size field takes only digits and Backspace from the keyboard; keys that type nothing
-// (arrows, Delete) keep their usual meaning.
+// Of the characters typed, the size field takes the digits; keys that type none (Tab, Delete,
+// Return, Escape, the arrows) keep their usual meaning.
 bool OptionsPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_sizeMB && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QString typed = key->text();
-        if (!typed.isEmpty() && key->key() != Qt::Key_Backspace &&
-            !(typed.size() == 1 && typed[0].isDigit() && typed[0].unicode() < 128)) {
-            return true;
-        }
+    if (watched == m_sizeMB && event->type() == QEvent::KeyPress &&
+        typesForbiddenCharacter(*static_cast<QKeyEvent*>(event), "0123456789")) {
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 
 #include "common/text_scanners.h"
+#include "gui/focus_chain.h"
+#include "gui/typed_characters.h"
 
 namespace qv {
 namespace {
@@ -34,12 +36,6 @@ QSpinBox* spin(const char* name, const char* editName, int maximum, int value, Q
 
 void error(const QString& text) {
     QMessageBox::critical(nullptr, "Error!", text);
-}
-
-bool typedOnly(const QKeyEvent& key, const QString& allowed) {
-    const QString text = key.text();
-    return text.isEmpty() || key.key() == Qt::Key_Backspace ||
-           (text.size() == 1 && allowed.contains(text[0]));
 }
 
 } // namespace
@@ -71,6 +67,8 @@ ScanTuningWindow::ScanTuningWindow(const Settings& record, QWidget* parent) : QD
                              static_cast<QObject*>(m_ip)}) {
         watched->installEventFilter(this);
     }
+    // The thresholds, the list's group, Cancel, OK.
+    setFocusChain({m_interval, m_requests, m_ip, m_add, m_list, m_delete, cancel, ok});
     setFixedSize(sizeHint().expandedTo(QSize(319, 287)));
 }
 
@@ -108,7 +106,8 @@ QWidget* ScanTuningWindow::buildList() {
     layout->addWidget(m_delete, 1, 1, Qt::AlignTop);
     connect(m_add, &QPushButton::clicked, this, &ScanTuningWindow::bAddClick);
     connect(m_delete, &QPushButton::clicked, this, &ScanTuningWindow::bDeleteClick);
-    connect(m_list, &QListWidget::itemClicked, this,
+    // However the entry was chosen, by the mouse or the keyboard.
+    connect(m_list, &QListWidget::itemSelectionChanged, this,
             [this] { m_delete->setEnabled(!m_list->selectedItems().isEmpty()); });
     return group;
 }
@@ -163,8 +162,9 @@ void ScanTuningWindow::store(Settings& record) const {
     }
 }
 
-// The number fields take digits and Backspace; the address field digits, '.' and Backspace, and
-// Enter adds what it holds and empties it, whether or not it was added.
+// The number fields take the digits and the address field the digits and '.', of the characters
+// typed; Enter in the address field adds what it holds and empties it, whether or not it was
+// added. Every other key keeps its meaning (Enter elsewhere presses no button: none is default).
 bool ScanTuningWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) {
         return QDialog::eventFilter(watched, event);
@@ -175,11 +175,7 @@ bool ScanTuningWindow::eventFilter(QObject* watched, QEvent* event) {
         m_ip->clear();
         return true;
     }
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-        return true;
-    }
-    const QString allowed = watched == m_ip ? "0123456789." : "0123456789";
-    return !typedOnly(*key, allowed);
+    return typesForbiddenCharacter(*key, watched == m_ip ? "0123456789." : "0123456789");
 }
 
 } // namespace qv

@@ -1,10 +1,13 @@
 #include "gui/send_message_window.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+#include "gui/focus_chain.h"
 
 namespace qv {
 
@@ -32,10 +35,23 @@ SendMessageWindow::SendMessageWindow(const QString& target, QWidget* parent)
     layout->addWidget(m_sender, 1, 1);
     layout->addWidget(ok, 1, 2);
     layout->addWidget(cancel, 1, 3);
-    setTabOrder(m_text, ok);
-    setTabOrder(ok, cancel);
-    setTabOrder(cancel, m_sender);
+    m_text->setTabChangesFocus(false);
+    m_text->installEventFilter(this);
+    setFocusChain({m_text, ok, cancel, m_sender});
     setFixedSize(sizeHint().expandedTo(QSize(324, 179)));
+}
+
+bool SendMessageWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_text && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            (key->modifiers() & Qt::ControlModifier)) {
+            const bool back =
+                key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+            return focusNextPrevChild(!back);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QString SendMessageWindow::sender() const {

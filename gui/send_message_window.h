@@ -8,6 +8,7 @@ class QPlainTextEdit;
 namespace qv {
 
 // The send-message window (TfSendMessageOnComputer) for one target: a sender name and a message.
+// Tab in the message types a TAB; Ctrl+Tab and Ctrl+Shift+Tab leave it.
 class SendMessageWindow : public QDialog {
     Q_OBJECT
 public:
@@ -16,6 +17,9 @@ public:
     QString sender() const;
     // The message as typed, lines joined by CR LF, no line end after the last.
     QString text() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLineEdit* m_sender;

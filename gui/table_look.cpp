@@ -22,7 +22,10 @@ void setReportLook(QTableView& view, std::initializer_list<int> columnWidths,
     for (int width : columnWidths) {
         view.setColumnWidth(column++, width);
     }
-    // The selection keeps its colour when the list loses the focus.
+    keepSelectionVisibleWithoutFocus(view);
+}
+
+void keepSelectionVisibleWithoutFocus(QAbstractItemView& view) {
     QPalette palette = view.palette();
     palette.setColor(QPalette::Inactive, QPalette::Highlight,
                      palette.color(QPalette::Active, QPalette::Highlight));

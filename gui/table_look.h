@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+class QAbstractItemView;
 class QTableView;
 
 namespace qv {
@@ -11,5 +12,7 @@ namespace qv {
 // column headers that cannot be clicked unless a list sorts.
 void setReportLook(QTableView& view, std::initializer_list<int> columnWidths,
                    bool clickableHeaders = false);
+// The selection keeps its colour when the view loses the focus.
+void keepSelectionVisibleWithoutFocus(QAbstractItemView& view);
 
 } // namespace qv

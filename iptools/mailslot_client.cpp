@@ -72,6 +72,23 @@ std::optional<IPv4Address> resolveTarget(const std::string& target,
     return ip;
 }
 
+namespace {
+
+// A station given by its address is named as its messenger registered itself: no station
+// registers an address as a NetBIOS name, and a receiver that checks the destination name drops
+// a datagram to one. The address stands when the station does not answer.
+std::string destinationName(const std::string& pathTarget, const IPv4Address& station) {
+    in_addr parsed{};
+    if (::inet_pton(AF_INET, pathTarget.c_str(), &parsed) != 1) {
+        return pathTarget;
+    }
+    const auto entries = queryNodeStatus(station);
+    const auto name = entries ? messengerName(*entries) : std::nullopt;
+    return name.value_or(pathTarget);
+}
+
+} // namespace
+
 bool SendMessengerMessage(const std::string& pathTarget, std::string_view recipient,
                           std::string_view sender, std::string_view text,
                           const std::vector<IPv4Address>& broadcasts) {
@@ -98,7 +115,7 @@ bool SendMessengerMessage(const std::string& pathTarget, std::string_view recipi
     std::memcpy(write.sourceIp.data(), &local.sin_addr, write.sourceIp.size());
     write.sourcePort = ntohs(local.sin_port);
     write.sourceName = localNetbiosName();
-    write.destinationName = pathTarget;
+    write.destinationName = destinationName(pathTarget, *target);
     write.data = data;
     const auto packet = buildMailslotDatagram(write);
     const ssize_t sent = ::send(socket.fd(), packet.data(), packet.size(), 0);

@@ -139,7 +139,8 @@ bool exchange(const std::vector<std::uint8_t>& request, const std::vector<IPv4Ad
     }
     attempts = std::max(attempts, 1);
     const auto interval = timeout / attempts;
-    std::uint8_t reply[1500];
+    // A name table may fill a datagram of any size.
+    std::vector<std::uint8_t> reply(65535);
     for (int attempt = 0; attempt < attempts; ++attempt) {
         for (const IPv4Address& target : targets) {
             const sockaddr_in to = socketAddress(target, NETBIOS_NAME_PORT);
@@ -159,7 +160,7 @@ bool exchange(const std::vector<std::uint8_t>& request, const std::vector<IPv4Ad
             }
             sockaddr_in from{};
             socklen_t fromLength = sizeof from;
-            const ssize_t got = ::recvfrom(socket.fd(), reply, sizeof reply, 0,
+            const ssize_t got = ::recvfrom(socket.fd(), reply.data(), reply.size(), 0,
                                            reinterpret_cast<sockaddr*>(&from), &fromLength);
             if (got <= 0) {
                 continue;
@@ -167,7 +168,7 @@ bool exchange(const std::vector<std::uint8_t>& request, const std::vector<IPv4Ad
             IPv4Address source;
             std::memcpy(source.data(), &from.sin_addr, source.size());
             if (ntohs(from.sin_port) == NETBIOS_NAME_PORT &&
-                accept(std::span<const std::uint8_t>(reply, static_cast<std::size_t>(got)),
+                accept(std::span<const std::uint8_t>(reply.data(), static_cast<std::size_t>(got)),
                        source)) {
                 return true;
             }
@@ -199,6 +200,15 @@ NetbiosNames netbiosNames(const std::vector<NetbiosNameEntry>& entries) {
         }
     }
     return names;
+}
+
+std::optional<std::string> messengerName(const std::vector<NetbiosNameEntry>& entries) {
+    for (const NetbiosNameEntry& e : entries) {
+        if (e.name[15] == 0x03 && e.flags == UNIQUE_REGISTERED) {
+            return netbiosNameText(e);
+        }
+    }
+    return netbiosNames(entries).computer;
 }
 
 std::vector<std::uint8_t> nodeStatusRequest(std::uint16_t transactionId) {

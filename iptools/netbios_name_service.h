@@ -31,6 +31,10 @@ struct NetbiosNames {
     std::optional<std::string> group;    // the first registered group name with suffix 0x00
 };
 NetbiosNames netbiosNames(const std::vector<NetbiosNameEntry>& entries);
+// The name a station's messenger answers to: its first registered unique name with suffix 0x03,
+// else its computer name (which the messenger name of a station is, with that suffix); nothing
+// when the table holds neither.
+std::optional<std::string> messengerName(const std::vector<NetbiosNameEntry>& entries);
 
 // A NODE STATUS REQUEST for the name "*" (RFC 1002, 4.2.17).
 std::vector<std::uint8_t> nodeStatusRequest(std::uint16_t transactionId);

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 
 #include "gui/ip_info_window.h"
 #include "gui/ip_tools_windows.h"
@@ -111,6 +112,24 @@ private slots:
         QCOMPARE(textColour(name), window.palette().color(QPalette::WindowText));
         window.tDetectTimer();
         QVERIFY(!window.detecting()); // no field pending: the timer stops for good
+    }
+
+    // A system without a thread to spare for the worker: nothing is detected, and the program
+    // goes on.
+    void aWorkerWithoutAThreadDetectsNothing() {
+        StationLookups lookups;
+        lookups.start = [](std::function<void()>) {
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
+        };
+        IpInfoWindow window({{10, 0, 0, 5}, "10.0.0.5", "00-e0-4c-01-02-03"}, lookups);
+        window.show();
+        for (InfoField which :
+             {InfoField::DnsName, InfoField::NetbiosName, InfoField::NetworkGroup}) {
+            QTRY_COMPARE(window.field(which)->text(), QString(NOT_DETECTED));
+        }
+        QCOMPARE(window.field(InfoField::Manufacturer)->text(),
+                 QString("REALTEK SEMICONDUCTOR CORP."));
     }
 
     void aRowWithoutAMacDetectsNoMaker() {

@@ -13,6 +13,7 @@
 
 #include "engine/arp_frame.h"
 #include "engine/station_table.h"
+#include "settings/settings_file.h"
 #include "tests/gui/desktop_support.h"
 #include "tests/support/netns.h"
 #include "tests/support/process.h"
@@ -176,6 +177,24 @@ TEST_F(Desktop, TheTrayProgramRunsAsAUserWouldUseIt) {
     EXPECT_EQ(copied.rfind("10.77.0.21\t02-00-00-00-00-21\t", 0), 0u) << copied;
     EXPECT_EQ(copied.substr(copied.size() - 4), "\t \r\n") << copied;
 
+    // The scan tuning window by keyboard alone, once opened from the Options page: an interval,
+    // Tab, a request count, Tab on to the list, and on to OK, which Space presses.
+    x("xdotool mousemove --window " + window + " 49 269 click 1");
+    std::this_thread::sleep_for(500ms);
+    x("xdotool mousemove --window " + window + " 675 48 click 1");
+    const std::string tuning = "Tuning of \"Network scanning\"";
+    ASSERT_TRUE(eventually([&] { return x("wmctrl -l").find(tuning) != std::string::npos; }));
+    std::this_thread::sleep_for(300ms);
+    x("xdotool key ctrl+a type 35");
+    x("xdotool key Tab type 150");
+    x("xdotool key Tab Tab Tab");
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(test::shell("DISPLAY=" + m_display + " " QV_BINARY_DIR "/tests/qv-screenshot " +
+                          (OUTPUT / "tuning-by-keyboard.png").string() + " 2>/dev/null"),
+              0);
+    x("xdotool key Tab Tab space");
+    EXPECT_TRUE(eventually([&] { return x("wmctrl -l").find(tuning) == std::string::npos; }));
+
     // Closing the window saves the configuration and the station table.
     x("wmctrl -c '" + TITLE + "'");
     ASSERT_TRUE(eventually([&] { return !windowShown(); }));
@@ -183,6 +202,10 @@ TEST_F(Desktop, TheTrayProgramRunsAsAUserWouldUseIt) {
         return std::filesystem::exists(m_root / "data" / "Quorvane.cfg") &&
                savedStation({10, 77, 0, 21});
     }));
+    Settings saved = defaultSettings("");
+    ASSERT_TRUE(LoadSettings(saved, DataFolder(m_root / "data"), ""));
+    EXPECT_EQ(saved.ScanInterval, 35);
+    EXPECT_EQ(saved.ScanRequests, 150);
 
     // A second copy ends at once with status 0 and no window of its own, having asked the first
     // to show its window; the user closes it again.

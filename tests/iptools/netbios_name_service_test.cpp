@@ -3,53 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "iptools/netbios_datagram.h"
+#include "tests/iptools/netbios_answers.h"
 
 namespace qv {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void put16(Bytes& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v));
-}
-
-Bytes name16(const std::string& text, std::uint8_t suffix) {
-    Bytes name(16, ' ');
-    std::copy(text.begin(), text.end(), name.begin());
-    name[15] = suffix;
-    return name;
-}
-
-struct Entry {
-    Bytes name;
-    std::uint16_t wireFlags;
-};
-
-// A NODE STATUS RESPONSE as a station sends it: header, the queried name, the record and the name
-// table, then the statistics.
-Bytes statusResponse(std::uint16_t id, const std::vector<Entry>& entries) {
-    Bytes out;
-    put16(out, id);
-    put16(out, 0x8400);
-    put16(out, 0);
-    put16(out, 1);
-    put16(out, 0);
-    put16(out, 0);
-    const Bytes request = nodeStatusRequest(id);
-    out.insert(out.end(), request.begin() + 12, request.begin() + 12 + 34);
-    put16(out, 0x0021);
-    put16(out, 0x0001);
-    out.insert(out.end(), {0, 0, 0, 0});
-    put16(out, static_cast<std::uint16_t>(1 + entries.size() * 18 + 46));
-    out.push_back(static_cast<std::uint8_t>(entries.size()));
-    for (const Entry& e : entries) {
-        out.insert(out.end(), e.name.begin(), e.name.end());
-        put16(out, e.wireFlags);
-    }
-    out.insert(out.end(), 46, 0);
-    return out;
-}
+using namespace test;
 
 TEST(NodeStatusRequest, AsksForTheWildcardName) {
     const Bytes request = nodeStatusRequest(0x1234);
@@ -127,6 +86,25 @@ TEST(NodeStatusResponse, HostileDatagramsGiveNothing) {
     for (const auto& c : cases) {
         EXPECT_FALSE(parseNodeStatusResponse(c.datagram, 9)) << c.what;
     }
+}
+
+// The name a station's messenger answers to, as its table holds it.
+TEST(NetbiosNames, TheMessengerNameIsTheRegisteredUniqueNameWithSuffix3ElseTheComputer) {
+    const auto messenger = [](const std::vector<Entry>& table) {
+        const auto entries = parseNodeStatusResponse(statusResponse(3, table), 3);
+        return entries ? messengerName(*entries) : std::optional<std::string>("unparsed");
+    };
+    EXPECT_EQ(messenger({{name16("PC1", 0x00), 0x0400},
+                         {name16("PC1", 0x03), 0x0400},
+                         {name16("ADMIN", 0x03), 0x0400}}),
+              "PC1");
+    EXPECT_EQ(messenger({{name16("GROUP3", 0x03), 0x8400},  // a group: no one's messenger
+                         {name16("GONE", 0x03), 0x1400},    // being deregistered
+                         {name16("ADMIN", 0x03), 0x6400}}), // an H-node's registered name
+              "ADMIN");
+    EXPECT_EQ(messenger({{name16("WG", 0x00), 0x8400}, {name16("PC2", 0x00), 0x0400}}), "PC2");
+    EXPECT_EQ(messenger({{name16("WG", 0x00), 0x8400}, {name16("PC3", 0x20), 0x0400}}),
+              std::nullopt);
 }
 
 TEST(NameQuery, TheRequestBroadcastsTheWorkstationNameAndTheAnswerGivesAnAddress) {

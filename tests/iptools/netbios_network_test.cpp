@@ -2,7 +2,9 @@
 // the other. Needs root and nmbd (Debian package samba); skips, saying why, without them.
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -13,6 +15,7 @@
 #include "iptools/mailslot_client.h"
 #include "iptools/netbios_name_service.h"
 #include "iptools/station_info.h"
+#include "tests/iptools/netbios_answers.h"
 #include "tests/support/netns.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
@@ -100,57 +103,118 @@ TEST_F(NetbiosNetwork, AStationWithNothingOnPort137IsNotDetectedWithinTheTimeOut
     });
 }
 
+// A stand-in station in namespace B: listens on the station's port 137 and answers the first
+// request with what `answer` makes of it, from `from` (the station's own address, or another).
+class StandInStation {
+public:
+    StandInStation(const test::VethPair& pair, const char* from,
+                   std::function<test::Bytes(const std::uint8_t* request)> answer) {
+        test::VethPair::runIn(pair.namespaceB(), [&] {
+            const int listen = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+            const int reply = std::string(from) == "10.77.0.2"
+                                  ? listen
+                                  : ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+            sockaddr_in at{};
+            at.sin_family = AF_INET;
+            at.sin_port = htons(137);
+            ::inet_pton(AF_INET, "10.77.0.2", &at.sin_addr);
+            ASSERT_EQ(::bind(listen, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+            if (reply != listen) {
+                ::inet_pton(AF_INET, from, &at.sin_addr);
+                ASSERT_EQ(::bind(reply, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+            }
+            m_thread = std::thread([this, listen, reply, answer] {
+                std::uint8_t request[512];
+                sockaddr_in peer{};
+                socklen_t length = sizeof peer;
+                timeval wait{5, 0};
+                ::setsockopt(listen, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+                const ssize_t got = ::recvfrom(listen, request, sizeof request, 0,
+                                               reinterpret_cast<sockaddr*>(&peer), &length);
+                if (got >= 46) {
+                    const test::Bytes bytes = answer(request);
+                    ::sendto(reply, bytes.data(), bytes.size(), 0,
+                             reinterpret_cast<sockaddr*>(&peer), length);
+                    answered = true;
+                }
+                ::close(listen);
+                if (reply != listen) {
+                    ::close(reply);
+                }
+            });
+        });
+    }
+    ~StandInStation() { answeredOnce(); }
+    // Whether it answered, once it has had its request or given up waiting.
+    bool answeredOnce() {
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+        return answered;
+    }
+
+private:
+    std::atomic<bool> answered{false};
+    std::thread m_thread;
+};
+
+std::uint16_t transactionOf(const std::uint8_t* request) {
+    return static_cast<std::uint16_t>(request[0] << 8 | request[1]);
+}
+
 // A reply to the right request, but from another address than the one asked, is not an answer.
 TEST_F(NetbiosNetwork, AReplyFromAnotherAddressIsIgnored) {
     ASSERT_EQ(test::shell("ip -n " + pair->namespaceB() + " addr add 10.77.0.3/24 dev " +
                           pair->interfaceB()),
               0);
-    std::atomic<bool> answered{false};
-    std::thread impostor;
-    test::VethPair::runIn(pair->namespaceB(), [&] {
-        // Listens on the station's port 137 and answers from 10.77.0.3.
-        const int listen = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        const int reply = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in at{};
-        at.sin_family = AF_INET;
-        at.sin_port = htons(137);
-        ::inet_pton(AF_INET, "10.77.0.2", &at.sin_addr);
-        ASSERT_EQ(::bind(listen, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
-        ::inet_pton(AF_INET, "10.77.0.3", &at.sin_addr);
-        ASSERT_EQ(::bind(reply, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
-        impostor = std::thread([listen, reply, &answered] {
-            std::uint8_t request[512];
-            sockaddr_in from{};
-            socklen_t length = sizeof from;
-            timeval wait{5, 0};
-            ::setsockopt(listen, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-            const ssize_t got = ::recvfrom(listen, request, sizeof request, 0,
-                                           reinterpret_cast<sockaddr*>(&from), &length);
-            if (got >= 2) {
-                // A complete, valid answer with the request's own transaction id.
-                const std::uint8_t header[] = {request[0], request[1], 0x84, 0, 0, 0,
-                                               0,          1,          0,    0, 0, 0};
-                const std::uint8_t record[] = {0, 0x21, 0, 1, 0, 0, 0, 0, 0, 19, 1};
-                const char name[] = "IMPOSTOR       ";
-                const std::uint8_t flags[] = {0, 0x04, 0};
-                std::uint8_t answer[sizeof header + 34 + sizeof record + 15 + sizeof flags];
-                std::uint8_t* next = answer;
-                next = std::copy(std::begin(header), std::end(header), next);
-                next = std::copy(request + 12, request + 46, next);
-                next = std::copy(std::begin(record), std::end(record), next);
-                next = std::copy(name, name + 15, next);
-                std::copy(std::begin(flags), std::end(flags), next);
-                ::sendto(reply, answer, sizeof answer, 0, reinterpret_cast<sockaddr*>(&from),
-                         length);
-                answered = true;
-            }
-            ::close(listen);
-            ::close(reply);
-        });
+    StandInStation impostor(*pair, "10.77.0.3", [](const std::uint8_t* request) {
+        // A complete, valid answer with the request's own transaction id.
+        return test::statusResponse(transactionOf(request),
+                                    {{test::name16("IMPOSTOR", 0x00), 0x0400}});
     });
     inA([&] { EXPECT_FALSE(queryNodeStatus(STATION, 1000ms, 2)); });
-    impostor.join();
-    EXPECT_TRUE(answered);
+    EXPECT_TRUE(impostor.answeredOnce());
+}
+
+// A station with a long name table (a server with many services) answers in a datagram larger
+// than an Ethernet frame, which the kernel reassembles: it is read whole.
+TEST_F(NetbiosNetwork, ALongNameTableIsReadWhole) {
+    std::vector<test::Entry> table;
+    for (int i = 0; i < 150; ++i) {
+        table.push_back({test::name16("SERVICE" + std::to_string(i), 0x20), 0x0400});
+    }
+    table.push_back({test::name16("BIGSERVER", 0x00), 0x0400});
+    table.push_back({test::name16("BIGGROUP", 0x00), 0x8400});
+    ASSERT_GT(test::statusResponse(1, table).size(), 1500u);
+    StandInStation station(*pair, "10.77.0.2", [&](const std::uint8_t* request) {
+        return test::statusResponse(transactionOf(request), table);
+    });
+    inA([&] {
+        EXPECT_EQ(netbiosFields(STATION), (std::array<std::string, 2>{"BIGSERVER", "BIGGROUP"}));
+    });
+    EXPECT_TRUE(station.answeredOnce());
+}
+
+// A message to a station given by its address names the station's messenger (STATIONB<03>, as
+// nmbd registers it) as its NetBIOS destination, as tshark decodes it.
+TEST_F(NetbiosNetwork, AMessageToAStationByAddressNamesItsMessenger) {
+    if (test::shell("command -v tshark >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "tshark is not installed (./test installs it)";
+    }
+    startNmbd();
+    const std::string capture = (samba / "messenger.pcapng").string();
+    const std::string log = (samba / "tshark.log").string();
+    test::BackgroundProcess tshark(
+        "ip netns exec " + pair->namespaceB() + " tshark -i " + pair->interfaceB() +
+        " -f 'udp dst port 138 and src host 10.77.0.1' -c 1 -w " + capture + " >" + log + " 2>&1");
+    ASSERT_TRUE(test::waitForFileText(log, "Capture started", 30s)) << test::readText(log);
+    inA([&] { EXPECT_TRUE(SendMessengerMessage("10.77.0.2", "10.77.0.2", "Quorvane", "hi")); });
+    ASSERT_EQ(tshark.wait(30s), 0) << test::readText(log);
+    const std::string decodedFile = (samba / "decoded.txt").string();
+    ASSERT_EQ(test::shell("tshark -r " + capture + " -V >" + decodedFile + " 2>/dev/null"), 0);
+    const std::string decoded = test::readText(decodedFile);
+    EXPECT_NE(decoded.find("Destination name: STATIONB<03>"), std::string::npos) << decoded;
+    EXPECT_NE(decoded.find("Mailslot Name: \\MAILSLOT\\MESSNGR"), std::string::npos);
 }
 
 } // namespace
