@@ -18,8 +18,9 @@ void addWriteFailure(std::string& note, const std::string& path) {
 }
 
 } // namespace
+
 Monitor::Monitor(const DataFolder& folder, const Clock& clock, EventListOwner& owner,
-                 Presenters presenters, std::function<void()> refreshArpTable)
+                 Presenters presenters)
     : m_folder(folder), m_settings(defaultSettings("")),
       m_stations(std::make_unique<StationTable>()), m_liveLog(std::make_unique<ArpLogRing>()),
       m_csv(m_folder, m_settings), m_journal(m_folder, clock, owner),
@@ -30,7 +31,7 @@ Monitor::Monitor(const DataFolder& folder, const Clock& clock, EventListOwner& o
       }),
       m_notifier(m_settings, m_journal, presenters.balloon, presenters.sound, &m_sendJobs),
       m_detector(m_settings, *m_stations, *m_liveLog, m_csv, m_notifier, clock),
-      m_scans(m_settings, *m_stations, *m_liveLog, m_notifier, clock, std::move(refreshArpTable)),
+      m_scans(m_settings, *m_stations, *m_liveLog, m_notifier, clock, m_detector.adapterNames()),
       m_settingsFile(m_folder.DataFilePath(SETTINGS_FILE_NAME), SETTINGS_SIZE),
       m_stationsFile(m_folder.DataFilePath(STATION_FILE_NAME), STATION_FILE_SIZE) {}
 

@@ -35,7 +35,7 @@ struct Presenters {
 class Monitor {
 public:
     Monitor(const DataFolder& folder, const Clock& clock, EventListOwner& owner,
-            Presenters presenters, std::function<void()> refreshArpTable = {});
+            Presenters presenters);
     Monitor(const Monitor&) = delete;
     Monitor& operator=(const Monitor&) = delete;
 

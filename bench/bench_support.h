@@ -12,7 +12,7 @@ namespace qv::bench {
 // An events list that keeps nothing and counts what it is handed.
 class CountingOwner final : public EventListOwner {
 public:
-    void appendEvent(const EventEntry&) override { ++events; }
+    void appendEvent(const EventEntry&, const Event&) override { ++events; }
     void replaceEvents(std::vector<EventEntry>) override {}
     void journalFailure(const std::string&) override {}
     std::uint64_t events = 0;

@@ -3,24 +3,29 @@
 #include <optional>
 #include <string>
 
-#include "engine/event_kind.h"
+#include "events/event.h"
 
 namespace qv {
 namespace {
 
-struct Event {
-    EventKind kind;
-    std::string details;
-};
-
 bool isZeroOrBroadcast(const MacAddress& mac) {
     return mac == ZERO_MAC || mac == BROADCAST_MAC;
+}
+
+// An event about the frame's station, its ARP sender: its binding (ip, mac), or, for the checks
+// of its hardware addresses, its MAC alone.
+Event senderEvent(EventKind kind, std::optional<IPv4Address> ip, const MacAddress& mac,
+                  std::string details) {
+    return Event{kind, 0.0, ip, mac, {}, std::move(details)};
 }
 
 // Decides the binding event of (ip, mac) against the table before the table is changed; the
 // caller holds the table's guard.
 std::optional<Event> classify(const StationTable::Access& t, const IPv4Address& ip,
                               const MacAddress& mac) {
+    const auto event = [&](EventKind kind, std::string details) {
+        return senderEvent(kind, ip, mac, std::move(details));
+    };
     const int byMac = t.findLatestByMac(mac);
     const int byIp = t.findLatestByIp(ip);
     const bool probe = ip == ZERO_IP;
@@ -28,27 +33,27 @@ std::optional<Event> classify(const StationTable::Access& t, const IPv4Address& 
         if (probe) {
             return std::nullopt;
         }
-        return Event{EventKind::NewStation, IPToText(ip) + ", hwaddr: " + MACToText(mac)};
+        return event(EventKind::NewStation, IPToText(ip) + ", hwaddr: " + MACToText(mac));
     }
     if (byMac == NO_STATION) {
-        return Event{EventKind::ChangedEthernetAddress, IPToText(ip) + " from " +
+        return event(EventKind::ChangedEthernetAddress, IPToText(ip) + " from " +
                                                             MACToText(t.record(byIp).mac) + " to " +
-                                                            MACToText(mac)};
+                                                            MACToText(mac));
     }
     if (byIp == NO_STATION) {
         if (probe) {
             return std::nullopt;
         }
-        return Event{EventKind::NewActivity, MACToText(mac) + ", ip: " + IPToText(ip)};
+        return event(EventKind::NewActivity, MACToText(mac) + ", ip: " + IPToText(ip));
     }
     if (t.record(byIp).mac == mac) {
         return std::nullopt;
     }
     if (t.countByMac(mac) == 1 && t.record(byMac).ip == ip) {
-        return Event{EventKind::ReusedOldEthernetAddress,
-                     IPToText(ip) + ", hwaddr: " + MACToText(mac)};
+        return event(EventKind::ReusedOldEthernetAddress,
+                     IPToText(ip) + ", hwaddr: " + MACToText(mac));
     }
-    return Event{EventKind::FlipFlop, MACToText(mac) + " takes other's IP: " + IPToText(ip)};
+    return event(EventKind::FlipFlop, MACToText(mac) + " takes other's IP: " + IPToText(ip));
 }
 
 // The frame's ARP.csv line, appended to the batch.
@@ -76,15 +81,16 @@ ArpDetector::ArpDetector(const SharedSettings& settings, StationTable& table, Ar
     : m_settings(settings), m_table(table), m_liveLog(liveLog), m_csv(csv), m_announcer(announcer),
       m_clock(clock) {}
 
-void ArpDetector::processArpFrame(ArpFrameBytes frame) noexcept {
+void ArpDetector::processArpFrame(ArpFrameBytes frame, AdapterId adapter) noexcept {
     ArpCsvBatch line;
-    processArpFrame(frame, line);
+    processArpFrame(frame, line, adapter);
     writeArpCsv(line);
 }
 
-void ArpDetector::processArpFrame(ArpFrameBytes frame, ArpCsvBatch& batch) noexcept {
+void ArpDetector::processArpFrame(ArpFrameBytes frame, ArpCsvBatch& batch,
+                                  AdapterId adapter) noexcept {
     try {
-        process(frame, batch);
+        process(frame, batch, adapter);
     } catch (...) {
         m_failedFrames.fetch_add(1, std::memory_order_relaxed);
     }
@@ -101,28 +107,30 @@ void ArpDetector::writeArpCsv(ArpCsvBatch& batch) noexcept {
 
 // One reading of the clock serves the log entry, the table's stamp and the file's line: the local
 // clock costs a time-zone conversion, and the three moments lie microseconds apart anyway.
-void ArpDetector::process(ArpFrameBytes frame, ArpCsvBatch& batch) {
+void ArpDetector::process(ArpFrameBytes frame, ArpCsvBatch& batch, AdapterId adapter) {
     const TDateTime t = m_clock.now();
-    m_liveLog.lock().appendArpLog(frame, t);
+    m_liveLog.lock().appendArpLog(frame, t, adapter);
 
     const ArpFrameView f(frame);
     const MacAddress source = f.ethernetSource();
     const MacAddress mac = f.senderMac();
     const IPv4Address ip = f.senderIp();
-    auto raise = [&](EventKind kind, const std::string& details) {
-        if (m_settings.flag(eventKindFlag(kind))) {
-            m_announcer.AnnounceEvent(eventKindText(kind), details);
+    auto raise = [&](Event event) {
+        if (m_settings.flag(eventKindFlag(event.kind))) {
+            event.adapter = m_adapterNames.name(adapter);
+            m_announcer.AnnounceEvent(event);
         }
     };
     if (isZeroOrBroadcast(source) || isZeroOrBroadcast(mac)) {
-        raise(EventKind::EthernetBroadcast, "The source mac(" + MACToText(source) +
-                                                ") or arp ethernet address(" + MACToText(mac) +
-                                                ") was all ones or all zeros.");
+        raise(senderEvent(EventKind::EthernetBroadcast, std::nullopt, mac,
+                          "The source mac(" + MACToText(source) + ") or arp ethernet address(" +
+                              MACToText(mac) + ") was all ones or all zeros."));
     }
     if (source != mac) {
-        raise(EventKind::EthernetMismatch, "The source mac ethernet address(" + MACToText(source) +
-                                               ") didn`t match the address inside the arp packet(" +
-                                               MACToText(mac) + ").");
+        raise(senderEvent(EventKind::EthernetMismatch, std::nullopt, mac,
+                          "The source mac ethernet address(" + MACToText(source) +
+                              ") didn`t match the address inside the arp packet(" + MACToText(mac) +
+                              ")."));
     }
     std::optional<Event> binding;
     {
@@ -133,7 +141,7 @@ void ArpDetector::process(ArpFrameBytes frame, ArpCsvBatch& batch) {
         }
     }
     if (binding) {
-        raise(binding->kind, binding->details);
+        raise(std::move(*binding));
     }
     appendCsvLine(batch, f, t);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "common/clock.h"
+#include "engine/adapter_names.h"
 #include "engine/arp_csv_writer.h"
 #include "engine/arp_log.h"
 #include "engine/station_table.h"
@@ -24,19 +25,25 @@ public:
     // with no guard held, in the order broadcast, mismatch, binding. This is the packet path's
     // edge: whatever the standard library throws below it (an allocation that fails) ends the
     // frame, which is counted, and never the capture thread.
-    void processArpFrame(ArpFrameBytes frame) noexcept;
+    // `adapter` is the capture's, whose name the frame's events carry.
+    void processArpFrame(ArpFrameBytes frame, AdapterId adapter = NO_ADAPTER) noexcept;
     // The same, with the frame's ARP.csv line added to `batch` instead of written at once: a
     // capture thread writes the lines of one read buffer in one go, with writeArpCsv, before it
     // reads the next.
-    void processArpFrame(ArpFrameBytes frame, ArpCsvBatch& batch) noexcept;
+    void processArpFrame(ArpFrameBytes frame, ArpCsvBatch& batch,
+                         AdapterId adapter = NO_ADAPTER) noexcept;
     // Appends the batch's lines to ARP.csv and empties it.
     void writeArpCsv(ArpCsvBatch& batch) noexcept;
 
     // Frames whose processing was cut short by an exception.
     std::uint64_t failedFrames() const { return m_failedFrames.load(std::memory_order_relaxed); }
 
+    // The names of the adapters, which the capture table sets before it starts a capture.
+    AdapterNames& adapterNames() { return m_adapterNames; }
+    const AdapterNames& adapterNames() const { return m_adapterNames; }
+
 private:
-    void process(ArpFrameBytes frame, ArpCsvBatch& batch);
+    void process(ArpFrameBytes frame, ArpCsvBatch& batch, AdapterId adapter);
 
     const SharedSettings& m_settings;
     StationTable& m_table;
@@ -44,6 +51,7 @@ private:
     ArpCsvWriter& m_csv;
     EventAnnouncer& m_announcer;
     const Clock& m_clock;
+    AdapterNames m_adapterNames;
     std::atomic<std::uint64_t> m_failedFrames{0};
 };
 

@@ -28,9 +28,10 @@ const ArpLogEntry& ArpLogRing::Access::newest(int age) const {
     return slot(wrap(writePosition() - 1 - age));
 }
 
-int ArpLogRing::Access::appendArpLog(ArpFrameBytes frame, TDateTime now) {
+int ArpLogRing::Access::appendArpLog(ArpFrameBytes frame, TDateTime now, AdapterId adapter) {
     ArpLogEntry& entry = m_ring.m_slots[static_cast<std::size_t>(m_ring.m_writePosition)];
     std::copy(frame.begin(), frame.end(), entry.frame.begin());
+    entry.adapter = adapter;
     entry.time = now;
     m_ring.m_writePosition = (m_ring.m_writePosition + 1) % ARP_LOG_SLOTS;
     ++m_ring.m_appended;

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "common/date_time.h"
+#include "engine/adapter_names.h"
 #include "engine/arp_frame.h"
 
 namespace qv {
@@ -13,14 +14,17 @@ namespace qv {
 inline constexpr int ARP_LOG_SLOTS = 8192;
 inline constexpr int ARP_LOG_WINDOW_SECONDS = 300;
 
-// One captured ARP frame as kept in memory, with the time it was appended.
+// One captured ARP frame as kept in memory, with the adapter it came from and the time it was
+// appended.
 struct ArpLogEntry {
     std::array<std::uint8_t, ARP_FRAME_SIZE> frame;
-    std::array<std::uint8_t, 6> padding;
+    AdapterId adapter;
+    std::array<std::uint8_t, 5> padding;
     TDateTime time;
 };
 
 static_assert(sizeof(ArpLogEntry) == 56);
+static_assert(offsetof(ArpLogEntry, adapter) == 42);
 static_assert(offsetof(ArpLogEntry, time) == 48);
 
 // A ring of 8192 slots holding at most 8191 entries: the `count` slots before the write position,
@@ -57,8 +61,9 @@ public:
     // Entry `age` places back from the newest (0 is the newest).
     const ArpLogEntry& newest(int age) const;
 
-    // Copies the frame into the next slot stamped with `now`. Returns the new count.
-    int appendArpLog(ArpFrameBytes frame, TDateTime now);
+    // Copies the frame into the next slot stamped with `now` and its adapter. Returns the new
+    // count.
+    int appendArpLog(ArpFrameBytes frame, TDateTime now, AdapterId adapter = NO_ADAPTER);
     // The number of newest entries at most `seconds` old at `now`, walking newest first and
     // stopping at the first older entry. With `trim` the log keeps only those entries.
     int countRecent(int seconds, bool trim, TDateTime now);

@@ -11,10 +11,10 @@ constexpr auto PAUSE_AFTER_PARTIAL_READ = std::chrono::milliseconds(100);
 
 class DetectorSink final : public CapturedFrameSink {
 public:
-    DetectorSink(ArpDetector& detector, std::atomic<std::uint64_t>& frames)
-        : m_detector(detector), m_frames(frames) {}
+    DetectorSink(ArpDetector& detector, AdapterId adapter, std::atomic<std::uint64_t>& frames)
+        : m_detector(detector), m_adapter(adapter), m_frames(frames) {}
     void onArpFrame(const CaptureHeader&, ArpFrameBytes frame) noexcept override {
-        m_detector.processArpFrame(frame, m_lines);
+        m_detector.processArpFrame(frame, m_lines, m_adapter);
         m_frames.fetch_add(1, std::memory_order_relaxed);
     }
     // The buffer's lines go to ARP.csv before the next read.
@@ -22,6 +22,7 @@ public:
 
 private:
     ArpDetector& m_detector;
+    AdapterId m_adapter;
     ArpCsvBatch m_lines;
     std::atomic<std::uint64_t>& m_frames;
 };
@@ -80,7 +81,7 @@ void CaptureRun::capture() {
 
 void CaptureRun::readUntilStopped(CaptureSource& source) {
     std::vector<std::uint8_t> buffer(CAPTURE_BUFFER_SIZE);
-    DetectorSink sink(*m_detector, m_frames);
+    DetectorSink sink(*m_detector, m_adapterId, m_frames);
     while (!stopRequested()) {
         const ReadResult read = source.read(buffer);
         ++m_reads;
@@ -162,6 +163,8 @@ void CaptureControl::startCapture(int index) {
         join(a);
         a.run = std::make_shared<CaptureRun>();
         a.run->m_adapterName = a.adapterName;
+        a.run->m_adapterId = static_cast<AdapterId>(index);
+        m_detector.adapterNames().set(a.run->m_adapterId, a.adapterName);
         a.run->m_driver = &m_driver;
         a.run->m_detector = &m_detector;
         a.threadHandle = std::thread(captureThreadMain, a.run);

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/adapter_names.h"
 #include "engine/capture_walk.h"
 #include "engine/packet_driver.h"
 #include "settings/shared_settings.h"
@@ -51,6 +52,7 @@ private:
     void fail(const std::string& error);
 
     std::string m_adapterName;
+    AdapterId m_adapterId = NO_ADAPTER;
     PacketDriver* m_driver = nullptr;
     ArpDetector* m_detector = nullptr;
     std::atomic<bool> m_stop{false};

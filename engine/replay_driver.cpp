@@ -18,7 +18,11 @@ TDateTime localTimeOfMicroseconds(std::int64_t microseconds) {
 }
 
 ReplayDriver::ReplayDriver(ArpDetector& detector, ScanDetector& scans, ManualClock& clock)
-    : m_detector(detector), m_scans(scans), m_clock(clock) {}
+    : ReplayDriver(
+          detector, [&scans] { return scans.detectScans(); }, clock) {}
+
+ReplayDriver::ReplayDriver(ArpDetector& detector, Pass pass, ManualClock& clock)
+    : m_detector(detector), m_pass(std::move(pass)), m_clock(clock) {}
 
 void ReplayDriver::setFrameTimes(std::vector<std::int64_t> microseconds) {
     m_times = std::move(microseconds);
@@ -41,7 +45,7 @@ std::int64_t ReplayDriver::frameTime(const CaptureHeader& header) {
 bool ReplayDriver::runPassAt(std::int64_t microseconds) {
     m_clock.set(localTimeOfMicroseconds(microseconds));
     ++m_passes;
-    return m_scans.detectScans();
+    return m_pass();
 }
 
 // After an idle pass every further pass is a no-op until the next frame, so those are skipped: a

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -19,7 +20,11 @@ namespace qv {
 // live while the capture was recorded; and one pass follows the last frame.
 class ReplayDriver final : public CapturedFrameSink {
 public:
+    // The once-a-second pass; true when it was idle (ScanDetector::detectScans).
+    using Pass = std::function<bool()>;
+
     ReplayDriver(ArpDetector& detector, ScanDetector& scans, ManualClock& clock);
+    ReplayDriver(ArpDetector& detector, Pass pass, ManualClock& clock);
 
     // The full times (microseconds since 1970, before it too) of the frames of the buffer about to
     // be walked, in their order: a capture header holds only 32 bits of seconds. Without them the
@@ -41,7 +46,7 @@ private:
     bool runPassAt(std::int64_t microseconds);
 
     ArpDetector& m_detector;
-    ScanDetector& m_scans;
+    Pass m_pass;
     ManualClock& m_clock;
     std::optional<std::int64_t> m_start;
     std::int64_t m_nextPass = 0;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/event_kind.h"
+#include "events/event.h"
 
 namespace qv {
 namespace {
@@ -14,18 +14,25 @@ bool isIgnored(const Settings& s, const IPv4Address& ip) {
     return std::find(s.IgnoreList.begin(), end, ip) != end;
 }
 
-// Counts the requests of the newest `n` log entries into the records of their pairs. Replies,
-// requests to the all-ones hardware address and pairs not in the table do not count.
-void countRequests(const ArpLogRing::Access& log, int n, StationTable::Access& table) {
+// Counts the requests of the newest `n` log entries into the records of their pairs, noting
+// each pair's newest request's adapter (the first counted, newest first). Replies, requests to
+// the all-ones hardware address and pairs not in the table do not count.
+void countRequests(const ArpLogRing::Access& log, int n, StationTable::Access& table,
+                   std::array<AdapterId, STATION_SLOTS>& newestAdapter) {
     for (int age = 0; age < n; ++age) {
-        const ArpFrameView f(log.newest(age).frame);
+        const ArpLogEntry& entry = log.newest(age);
+        const ArpFrameView f(entry.frame);
         if (f.operation() != ARP_REQUEST || f.targetMac() == BROADCAST_MAC) {
             continue;
         }
         const int i = table.findPair(f.senderIp(), f.senderMac());
-        if (i != NO_STATION) {
-            table.addRequest(i);
+        if (i == NO_STATION) {
+            continue;
         }
+        if (table.record(i).requestCount == 0) {
+            newestAdapter[static_cast<std::size_t>(i)] = entry.adapter;
+        }
+        table.addRequest(i);
     }
 }
 
@@ -38,34 +45,46 @@ std::string scanDetails(const StationRecord& r) {
 
 ScanDetector::ScanDetector(const SharedSettings& settings, StationTable& table, ArpLogRing& liveLog,
                            EventAnnouncer& announcer, const Clock& clock,
-                           std::function<void()> refreshArpTable)
+                           const AdapterNames& adapters)
     : m_settings(settings), m_table(table), m_liveLog(liveLog), m_announcer(announcer),
-      m_clock(clock), m_refreshArpTable(std::move(refreshArpTable)) {}
+      m_clock(clock), m_adapters(adapters) {}
 
 bool ScanDetector::detectScans() noexcept {
+    const int kept = trimLiveLog();
+    const std::uint64_t failed = failedPasses();
+    reportScans();
+    return kept == 0 && failedPasses() == failed;
+}
+
+int ScanDetector::trimLiveLog() noexcept {
     try {
-        return scan();
+        return m_liveLog.lock().countRecent(ARP_LOG_WINDOW_SECONDS, true, m_clock.now());
     } catch (...) {
         m_failedPasses.fetch_add(1, std::memory_order_relaxed);
-        return false;
+        return -1;
     }
 }
 
-bool ScanDetector::scan() {
-    const int kept = m_liveLog.lock().countRecent(ARP_LOG_WINDOW_SECONDS, true, m_clock.now());
-    if (m_refreshArpTable) {
-        m_refreshArpTable();
+void ScanDetector::reportScans() noexcept {
+    try {
+        scan();
+    } catch (...) {
+        m_failedPasses.fetch_add(1, std::memory_order_relaxed);
     }
+}
+
+void ScanDetector::scan() {
     const Settings s = m_settings.snapshot();
     if (!s.DetectNetworkScanning) {
-        return kept == 0;
+        return;
     }
-    std::vector<std::string> events;
+    std::vector<Event> events;
     {
         auto log = m_liveLog.lock();
         auto table = m_table.lock();
         table.resetRequestCounts();
-        countRequests(log, log.countRecent(s.ScanInterval, false, m_clock.now()), table);
+        countRequests(log, log.countRecent(s.ScanInterval, false, m_clock.now()), table,
+                      m_newestAdapter);
         for (int i = 0; i < table.count(); ++i) {
             const StationRecord& r = table.record(i);
             if (r.requestCount <= s.ScanRequests) {
@@ -78,15 +97,17 @@ bool ScanDetector::scan() {
             // A damaged time of the last report counts as never reported.
             if (!isCalendarTime(r.lastScanning) ||
                 ageInSeconds(now, r.lastScanning) > SCAN_HOLD_OFF_SECONDS) {
-                events.push_back(scanDetails(r));
+                // The names' guard is a leaf: nothing is taken while it is held.
+                events.push_back({EventKind::NetworkScanning, 0.0, r.ip, r.mac,
+                                  m_adapters.name(m_newestAdapter[static_cast<std::size_t>(i)]),
+                                  scanDetails(r)});
             }
             table.setLastScanning(i, now);
         }
     }
-    for (const std::string& details : events) {
-        m_announcer.AnnounceEvent(eventKindText(EventKind::NetworkScanning), details);
+    for (const Event& event : events) {
+        m_announcer.AnnounceEvent(event);
     }
-    return kept == 0;
 }
 
 } // namespace qv

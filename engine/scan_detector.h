@@ -1,10 +1,11 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
-#include <functional>
 
 #include "common/clock.h"
+#include "engine/adapter_names.h"
 #include "engine/arp_log.h"
 #include "engine/station_table.h"
 #include "events/event_announcer.h"
@@ -15,33 +16,40 @@ namespace qv {
 // Bindings reported again only after this long without an over-threshold pass.
 inline constexpr double SCAN_HOLD_OFF_SECONDS = 10.0;
 
-// The once-a-second pass: trims the live log to its 300-second window, refreshes the ARP log
-// page, and reports every binding that sent more than ScanRequests requests within the last
-// ScanInterval seconds and is not on the ignore list.
+// The once-a-second pass: trims the live log to its 300-second window, and reports every binding
+// that sent more than ScanRequests requests within the last ScanInterval seconds and is not on
+// the ignore list. A program that shows the live log (the tray program's ARP log page) runs the
+// two steps itself, refreshing the page between them.
 class ScanDetector {
 public:
     ScanDetector(const SharedSettings& settings, StationTable& table, ArpLogRing& liveLog,
-                 EventAnnouncer& announcer, const Clock& clock,
-                 std::function<void()> refreshArpTable = {});
+                 EventAnnouncer& announcer, const Clock& clock, const AdapterNames& adapters);
 
-    // Holds the log's guard and then the table's while it counts and stamps; announces the
-    // events afterwards, in table order, with neither guard held. True when the pass was idle:
-    // the live log was empty, so every request count is zero and, until the next frame, further
-    // passes change nothing whatever the settings say. A pass cut short by an exception is counted
-    // and is not idle.
+    // Both steps. True when the pass was idle: the live log was empty, so every request count is
+    // zero and, until the next frame, further passes change nothing whatever the settings say. A
+    // pass cut short by an exception is counted and is not idle.
     bool detectScans() noexcept;
+    // The first step: the live log keeps its last 300 seconds. The number of entries kept, or -1
+    // when the step was cut short (and counted).
+    int trimLiveLog() noexcept;
+    // The second step: holds the log's guard and then the table's while it counts and stamps;
+    // announces the events afterwards, in table order, with neither guard held. Each names the
+    // adapter of its binding's newest request.
+    void reportScans() noexcept;
 
     std::uint64_t failedPasses() const { return m_failedPasses.load(std::memory_order_relaxed); }
 
 private:
-    bool scan();
+    void scan();
 
     const SharedSettings& m_settings;
     StationTable& m_table;
     ArpLogRing& m_liveLog;
     EventAnnouncer& m_announcer;
     const Clock& m_clock;
-    std::function<void()> m_refreshArpTable;
+    const AdapterNames& m_adapters;
+    // Per station index, the adapter of its newest request counted in this pass.
+    std::array<AdapterId, STATION_SLOTS> m_newestAdapter{};
     std::atomic<std::uint64_t> m_failedPasses{0};
 };
 

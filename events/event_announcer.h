@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string_view>
+#include "events/event.h"
 
 namespace qv {
 
@@ -9,7 +9,7 @@ namespace qv {
 class EventAnnouncer {
 public:
     virtual ~EventAnnouncer() = default;
-    virtual void AnnounceEvent(std::string_view type, std::string_view details) = 0;
+    virtual void AnnounceEvent(const Event& event) = 0;
 };
 
 } // namespace qv

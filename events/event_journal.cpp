@@ -48,10 +48,11 @@ std::vector<EventEntry> parseEventsText(std::string_view text) {
 EventJournal::EventJournal(const DataFolder& folder, const Clock& clock, EventListOwner& owner)
     : m_folder(folder), m_clock(clock), m_owner(owner) {}
 
-void EventJournal::JournalAppend(std::string_view type, std::string_view details) {
+void EventJournal::JournalAppend(Event event) {
     std::lock_guard lock(m_guard);
     // Stamped under the guard, so the file's lines are also in time order.
-    EventEntry entry{DateTimeText(m_clock.now()), std::string(type), std::string(details)};
+    event.stamp = m_clock.now();
+    EventEntry entry{DateTimeText(event.stamp), event.type(), event.details};
     std::replace(entry.Details.begin(), entry.Details.end(), '\n', ' ');
     bool created = false;
     const int fd = openForAppend(path(), created);
@@ -62,7 +63,7 @@ void EventJournal::JournalAppend(std::string_view type, std::string_view details
     text += eventLine(entry) + "\r\n";
     writeAll(fd, text); // a failed write is not reported
     ::close(fd);
-    m_owner.appendEvent(entry);
+    m_owner.appendEvent(entry, event);
 }
 
 bool EventJournal::LoadEventsTable() {

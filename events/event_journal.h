@@ -8,6 +8,7 @@
 
 #include "common/clock.h"
 #include "common/data_folder.h"
+#include "events/event.h"
 #include "events/event_list_owner.h"
 
 namespace qv {
@@ -23,9 +24,10 @@ class EventJournal {
 public:
     EventJournal(const DataFolder& folder, const Clock& clock, EventListOwner& owner);
 
-    // Appends one line (line feeds in the details become blanks) and hands the entry to the
-    // owner. When the file cannot be opened, nothing is written and the list is not changed.
-    void JournalAppend(std::string_view type, std::string_view details);
+    // Stamps the event, appends its line (line feeds in the details become blanks) and hands the
+    // entry with the event to the owner. When the file cannot be opened, nothing is written and
+    // the list is not changed.
+    void JournalAppend(Event event);
     // Replaces the owner's list with the file's entries; no file gives an empty list. False (and
     // a failure reported to the owner) when the file is there but cannot be read.
     bool LoadEventsTable();

@@ -10,9 +10,9 @@ Notifier::Notifier(const SharedSettings& settings, EventJournal& journal, Balloo
     : m_settings(settings), m_journal(journal), m_balloon(balloon), m_sound(sound),
       m_dispatcher(dispatcher) {}
 
-void Notifier::AnnounceEvent(std::string_view type, std::string_view details) {
+void Notifier::AnnounceEvent(const Event& event) {
     if (m_balloon != nullptr && m_settings.flag(&Settings::NotifyBalloon)) {
-        m_balloon->showBalloon(std::string(type), std::string(details));
+        m_balloon->showBalloon(event.type(), event.details);
     }
     if (m_sound != nullptr && m_settings.flag(&Settings::NotifySound)) {
         const std::string soundFile = m_settings.text(&Settings::SoundFile);
@@ -25,9 +25,9 @@ void Notifier::AnnounceEvent(std::string_view type, std::string_view details) {
     }
     if (m_dispatcher != nullptr && m_settings.flag(&Settings::NotifySendMessage)) {
         m_dispatcher->StartSendMessageJob(m_settings.text(&Settings::ComputerList),
-                                          NOTIFICATION_SENDER, std::string(details));
+                                          NOTIFICATION_SENDER, event.details);
     }
-    m_journal.JournalAppend(type, details);
+    m_journal.JournalAppend(event);
 }
 
 } // namespace qv

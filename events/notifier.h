@@ -36,7 +36,7 @@ public:
     Notifier(const SharedSettings& settings, EventJournal& journal, BalloonPresenter* balloon,
              SoundPlayer* sound, MessageDispatcher* dispatcher);
 
-    void AnnounceEvent(std::string_view type, std::string_view details) override;
+    void AnnounceEvent(const Event& event) override;
 
 private:
     const SharedSettings& m_settings;

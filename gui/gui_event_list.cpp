@@ -6,7 +6,7 @@ namespace qv {
 
 GuiEventList::GuiEventList(EventsModel& model, QObject* parent) : QObject(parent), m_model(model) {}
 
-void GuiEventList::appendEvent(const EventEntry& entry) {
+void GuiEventList::appendEvent(const EventEntry& entry, const Event&) {
     m_steps.append(entry);
     schedule();
 }

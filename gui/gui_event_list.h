@@ -20,7 +20,7 @@ class GuiEventList final : public QObject, public EventListOwner {
 public:
     explicit GuiEventList(EventsModel& model, QObject* parent = nullptr);
 
-    void appendEvent(const EventEntry& entry) override;
+    void appendEvent(const EventEntry& entry, const Event& event) override;
     void replaceEvents(std::vector<EventEntry> entries) override;
     void journalFailure(const std::string& message) override;
 

@@ -15,7 +15,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "engine/event_kind.h"
+#include "events/event_kind.h"
 #include "events/notifier.h"
 #include "gui/scan_tuning_window.h"
 #include "gui/typed_characters.h"

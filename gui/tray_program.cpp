@@ -50,12 +50,7 @@ TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, Station
                          DesktopSession desktop, QObject* parent)
     : QObject(parent), m_eventList(m_events), m_desktop(std::move(desktop)),
       m_notifications(m_desktop.bus), m_tray(&m_notifications),
-      m_monitor(folder, m_clock, m_eventList, Presenters{&m_tray, &m_sound},
-                [this] {
-                    if (m_window) {
-                        m_window->RefreshARPTable();
-                    }
-                }),
+      m_monitor(folder, m_clock, m_eventList, Presenters{&m_tray, &m_sound}),
       m_capture(driver, m_monitor.detector()), m_resume(m_capture),
       m_ipTools(m_monitor.sendJobs(), std::move(lookups)) {
     m_window = std::make_unique<MainWindow>(WindowServices{
@@ -70,7 +65,10 @@ TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, Station
         // Addresses come and go (DHCP, Apply, resume): message targets are asked for on the
         // networks the capture sees now.
         m_monitor.netbiosBroadcasts().set(broadcastAddresses(m_capture.capturingAdapters()));
-        m_monitor.scans().detectScans();
+        // The pass's steps, with the ARP log page shown as trimmed before the requests count.
+        m_monitor.scans().trimLiveLog();
+        m_window->RefreshARPTable();
+        m_monitor.scans().reportScans();
         if (const auto saved = m_monitor.checkpoint(std::chrono::steady_clock::now())) {
             tell({saved->note});
         }

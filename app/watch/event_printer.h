@@ -1,26 +1,25 @@
 #pragma once
 
-#include <cstdio>
-#include <string>
-#include <vector>
-
-#include "events/event_list_owner.h"
+#include "app/watch/event_sink.h"
+#include "app/watch/line_printer.h"
 
 namespace qv {
 
-// The watcher's events list: each journaled event is printed as its Events.csv line without the
-// line end, at once and in journal order (the journal calls in under its guard).
-class EventPrinter final : public EventListOwner {
+// Prints each journaled event as its Events.csv line without the line end, in journal order,
+// through `out`, which never makes the journal wait.
+class EventPrinter final : public EventSink {
 public:
-    EventPrinter(std::FILE* out, std::FILE* errors) : m_out(out), m_errors(errors) {}
+    explicit EventPrinter(LinePrinter& out) : m_out(out) {}
 
-    void appendEvent(const EventEntry& entry) override;
-    void replaceEvents(std::vector<EventEntry>) override {}
-    void journalFailure(const std::string& message) override;
+    void take(const EventEntry& entry, const Event&) noexcept override {
+        try {
+            m_out.print(eventLine(entry));
+        } catch (...) { // no memory for the line: like a line the queue had no room for
+        }
+    }
 
 private:
-    std::FILE* m_out;
-    std::FILE* m_errors;
+    LinePrinter& m_out;
 };
 
 } // namespace qv

@@ -3,8 +3,7 @@
 #include <unistd.h>
 
 #include "common/addresses.h"
-#include "common/text_scanners.h"
-#include "engine/event_kind.h"
+#include "events/event_kind.h"
 
 namespace qv {
 namespace {
@@ -26,23 +25,13 @@ constexpr SyslogKind SYSLOG_KINDS[] = {
     {EventKind::NetworkScanning, "network-scanning", SYSLOG_WARNING},
 };
 
-const SyslogKind* syslogKind(const std::string& type) {
+const SyslogKind& syslogKind(EventKind kind) {
     for (const SyslogKind& k : SYSLOG_KINDS) {
-        if (type == eventKindText(k.kind)) {
-            return &k;
+        if (k.kind == kind) {
+            return k;
         }
     }
-    return nullptr;
-}
-
-// The last MAC the text names: the texts name the station's own last.
-std::string lastMacInText(std::string_view text) {
-    std::string last;
-    for (std::string mac = FindMACInText(text); !mac.empty(); mac = FindMACInText(text)) {
-        last = mac;
-        text.remove_prefix(text.find(mac) + mac.size());
-    }
-    return last;
+    return SYSLOG_KINDS[0];
 }
 
 std::string hostName() {
@@ -52,43 +41,38 @@ std::string hostName() {
 
 } // namespace
 
-SyslogRecord syslogRecordOf(const EventEntry& entry, TDateTime when, const std::string& hostname,
-                            const std::string& procId) {
+SyslogRecord syslogRecordOf(const EventEntry& entry, const Event& event,
+                            const std::string& hostname, const std::string& procId) {
     SyslogRecord record;
-    const SyslogKind* kind = syslogKind(entry.Type);
-    record.severity = kind != nullptr ? kind->severity : SYSLOG_NOTICE;
-    record.msgId = kind != nullptr ? kind->msgId : "";
-    record.timestamp = rfc3339OfLocal(when);
+    const SyslogKind& kind = syslogKind(event.kind);
+    record.severity = kind.severity;
+    record.msgId = kind.msgId;
+    record.timestamp = rfc3339OfLocal(event.stamp);
     record.hostname = hostname;
     record.appName = "quorvane";
     record.procId = procId;
-    const IPv4Address ip = FindIPInText(entry.Details);
-    if (ip != IPv4Address{}) {
-        record.params.emplace_back("ip", IPToText(ip));
+    if (event.ip) {
+        record.params.emplace_back("ip", IPToText(*event.ip));
     }
-    if (const std::string mac = lastMacInText(entry.Details); !mac.empty()) {
-        record.params.emplace_back("mac", mac);
+    if (event.mac) {
+        record.params.emplace_back("mac", MACToText(*event.mac));
+    }
+    if (!event.adapter.empty()) {
+        record.params.emplace_back("iface", event.adapter);
     }
     record.message = entry.Type + ": " + entry.Details;
     return record;
 }
 
-SyslogEvents::SyslogEvents(EventListOwner& next, SyslogForwarder& forwarder, const Clock& clock)
-    : m_next(next), m_forwarder(forwarder), m_clock(clock), m_hostname(hostName()),
-      m_procId(std::to_string(::getpid())) {}
+SyslogEvents::SyslogEvents(SyslogForwarder& forwarder)
+    : m_forwarder(forwarder), m_hostname(hostName()), m_procId(std::to_string(::getpid())) {}
 
-void SyslogEvents::appendEvent(const EventEntry& entry) {
-    m_next.appendEvent(entry);
-    m_forwarder.forward(
-        formatSyslogMessage(syslogRecordOf(entry, m_clock.now(), m_hostname, m_procId)));
-}
-
-void SyslogEvents::replaceEvents(std::vector<EventEntry> entries) {
-    m_next.replaceEvents(std::move(entries));
-}
-
-void SyslogEvents::journalFailure(const std::string& message) {
-    m_next.journalFailure(message);
+void SyslogEvents::take(const EventEntry& entry, const Event& event) noexcept {
+    try {
+        m_forwarder.forward(
+            formatSyslogMessage(syslogRecordOf(entry, event, m_hostname, m_procId)));
+    } catch (...) { // no memory for the message: one the queue had no room for
+    }
 }
 
 } // namespace qv

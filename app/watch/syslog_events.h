@@ -3,35 +3,28 @@
 #include <memory>
 #include <string>
 
-#include "common/clock.h"
-#include "events/event_entry.h"
-#include "events/event_list_owner.h"
+#include "app/watch/event_sink.h"
 #include "iptools/syslog_forwarder.h"
 #include "iptools/syslog_message.h"
 
 namespace qv {
 
-// The syslog message of a journaled event at `when` (local time): the type as the message id
-// ("new-station"), "Type: details" as the text, and the station's address and MAC (the last
-// one named: the new one of a change, the ARP sender's of a broadcast or a mismatch) as the
-// structured data's "ip" and "mac".
-SyslogRecord syslogRecordOf(const EventEntry& entry, TDateTime when, const std::string& hostname,
-                            const std::string& procId);
+// The syslog message of a journaled event: its kind as the message id ("new-station") and
+// severity, its stamp (local time) as the time, "Type: details" as the text (its journal line's
+// type and details), and the station's address and MAC and the adapter that saw it as the
+// structured data's "ip", "mac" and "iface", where the event has them.
+SyslogRecord syslogRecordOf(const EventEntry& entry, const Event& event,
+                            const std::string& hostname, const std::string& procId);
 
-// Hands every event the journal appends to `next` (the printer) and then, as a syslog message,
-// to the forwarder.
-class SyslogEvents final : public EventListOwner {
+// Sends every journaled event as a syslog message through the forwarder, which never waits.
+class SyslogEvents final : public EventSink {
 public:
-    SyslogEvents(EventListOwner& next, SyslogForwarder& forwarder, const Clock& clock);
+    explicit SyslogEvents(SyslogForwarder& forwarder);
 
-    void appendEvent(const EventEntry& entry) override;
-    void replaceEvents(std::vector<EventEntry> entries) override;
-    void journalFailure(const std::string& message) override;
+    void take(const EventEntry& entry, const Event& event) noexcept override;
 
 private:
-    EventListOwner& m_next;
     SyslogForwarder& m_forwarder;
-    const Clock& m_clock;
     std::string m_hostname;
     std::string m_procId;
 };

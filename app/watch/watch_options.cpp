@@ -3,13 +3,28 @@
 namespace qv {
 namespace {
 
-std::optional<int> seconds(const std::string& text) {
+std::optional<int> seconds(const std::string& text, int lowest, int highest) {
     if (text.empty() || text.size() > 5 ||
         text.find_first_not_of("0123456789") != std::string::npos) {
         return std::nullopt;
     }
     const int value = std::stoi(text);
-    return value <= MAX_CHECKPOINT_SECONDS ? std::optional<int>(value) : std::nullopt;
+    return value >= lowest && value <= highest ? std::optional<int>(value) : std::nullopt;
+}
+
+// A number of seconds, once; false (with `error` set) otherwise.
+bool setSeconds(std::optional<int>& slot, const std::string& option, const std::string& value,
+                int lowest, int highest, std::string& error) {
+    if (slot) {
+        error = option + " is given twice";
+        return false;
+    }
+    slot = seconds(value, lowest, highest);
+    if (!slot) {
+        error = option + " takes a number of seconds from " + std::to_string(lowest) + " to " +
+                std::to_string(highest);
+    }
+    return slot.has_value();
 }
 
 } // namespace
@@ -21,7 +36,8 @@ std::optional<WatchOptions> parseWatchOptions(const std::vector<std::string>& ar
         const std::string& option = arguments[i];
         const bool known = option == "--data-dir" || option == "--read" ||
                            option == "--interface" || option == "--info" || option == "--mac" ||
-                           option == "--checkpoint" || option == "--syslog";
+                           option == "--checkpoint" || option == "--syslog" || option == "--exec" ||
+                           option == "--exec-timeout";
         if (!known) {
             error = "unknown option " + option;
             return std::nullopt;
@@ -46,15 +62,11 @@ std::optional<WatchOptions> parseWatchOptions(const std::vector<std::string>& ar
             }
             continue;
         }
-        if (option == "--checkpoint") {
-            if (options.checkpoint) {
-                error = option + " is given twice";
-                return std::nullopt;
-            }
-            options.checkpoint = seconds(value);
-            if (!options.checkpoint) {
-                error = option + " takes a number of seconds from 0 to " +
-                        std::to_string(MAX_CHECKPOINT_SECONDS);
+        if (option == "--checkpoint" || option == "--exec-timeout") {
+            const bool checkpoint = option == "--checkpoint";
+            if (!setSeconds(checkpoint ? options.checkpoint : options.execTimeout, option, value,
+                            checkpoint ? 0 : 1,
+                            checkpoint ? MAX_CHECKPOINT_SECONDS : MAX_EXEC_SECONDS, error)) {
                 return std::nullopt;
             }
             continue;
@@ -62,6 +74,7 @@ std::optional<WatchOptions> parseWatchOptions(const std::vector<std::string>& ar
         auto& slot = option == "--data-dir" ? options.dataDir
                      : option == "--read"   ? options.readCapture
                      : option == "--info"   ? options.info
+                     : option == "--exec"   ? options.exec
                                             : options.mac;
         if (slot) {
             error = option + " is given twice";
@@ -74,8 +87,12 @@ std::optional<WatchOptions> parseWatchOptions(const std::vector<std::string>& ar
         return std::nullopt;
     }
     if (options.info && (options.readCapture || !options.interfaces.empty() || options.dataDir ||
-                         options.checkpoint || options.syslog)) {
+                         options.checkpoint || options.syslog || options.exec)) {
         error = "--info goes alone, or with --mac";
+        return std::nullopt;
+    }
+    if (options.execTimeout && !options.exec) {
+        error = "--exec-timeout goes with --exec";
         return std::nullopt;
     }
     if (options.mac && !options.info) {

@@ -16,14 +16,18 @@ struct WatchOptions {
     std::optional<std::string> mac;     // the MAC that goes with it
     std::optional<int> checkpoint;      // seconds between saves of ipmac.dat while running
     std::optional<SyslogTarget> syslog; // where events go besides the standard output
+    std::optional<std::string> exec;    // a program run for each event
+    std::optional<int> execTimeout;     // seconds a run of it may take
 };
 
 inline constexpr int MAX_CHECKPOINT_SECONDS = 86'400;
+inline constexpr int MAX_EXEC_SECONDS = 3600;
 
 inline constexpr const char* WATCH_USAGE =
-    "usage: quorvane-watch [--data-dir DIR] [--checkpoint SECONDS] [--syslog URL] --read CAPTURE\n"
+    "usage: quorvane-watch [--data-dir DIR] [--checkpoint SECONDS] [--syslog URL]\n"
+    "                      [--exec PROGRAM [--exec-timeout SECONDS]] --read CAPTURE\n"
     "       quorvane-watch [--data-dir DIR] [--checkpoint SECONDS] [--syslog URL]\n"
-    "                      [--interface NAME]...\n"
+    "                      [--exec PROGRAM [--exec-timeout SECONDS]] [--interface NAME]...\n"
     "       quorvane-watch --info IP [--mac MAC]\n"
     "\n"
     "  --read CAPTURE    replay a pcap or pcapng file through the engine on capture time\n"
@@ -36,7 +40,14 @@ inline constexpr const char* WATCH_USAGE =
     "                    it looks, up to 86400)\n"
     "  --syslog tcp://HOST[:PORT] | udp://HOST[:PORT]\n"
     "                    also send each event to this syslog collector (RFC 5424; port 514\n"
-    "                    when omitted), with the station's address and MAC as structured data\n"
+    "                    when omitted), with the station's address and MAC and the adapter as\n"
+    "                    structured data\n"
+    "  --exec PROGRAM    run PROGRAM (without a shell, no arguments) for each event, with the\n"
+    "                    event in its environment: QUORVANE_TYPE, QUORVANE_DETAILS, "
+    "QUORVANE_TIME,\n"
+    "                    QUORVANE_TIME_ISO8601, QUORVANE_IP, QUORVANE_MAC, QUORVANE_ADAPTER\n"
+    "  --exec-timeout SECONDS\n"
+    "                    end a run of PROGRAM that takes longer (default 30, up to 3600)\n"
     "  --info IP         print what is known of the station: its addresses, its card's maker,\n"
     "                    its DNS name and its NetBIOS names (--mac gives its MAC address)\n";
 

@@ -7,50 +7,59 @@ namespace {
 
 using Params = std::vector<std::pair<std::string, std::string>>;
 
-// Each kind's text names the station's address and its MAC (last, where the text has two).
-TEST(SyslogEvents, EachKindGivesItsIdSeverityAndStation) {
+const IPv4Address IP{192, 168, 0, 7};
+const MacAddress MAC{0x00, 0x1B, 0x21, 0x3A, 0x4F, 0x10};
+
+// Each kind gives its id and severity; the station's address and MAC and the adapter go to the
+// structured data as the event has them, the journal line's type and details to the text.
+TEST(SyslogEvents, EachEventGivesItsIdSeverityStationAndAdapter) {
     const struct {
-        EventEntry entry;
+        Event event;
         const char* msgId;
         int severity;
         Params params;
     } cases[] = {
-        {{"s", "New station", "192.168.0.7, hwaddr: 00-1B-21-3A-4F-10"},
+        {{EventKind::NewStation, 0, IP, MAC, "eth0", "192.168.0.7, hwaddr: 00-1B-21-3A-4F-10"},
          "new-station",
          SYSLOG_NOTICE,
-         {{"ip", "192.168.0.7"}, {"mac", "00-1B-21-3A-4F-10"}}},
-        {{"s", "New activity", "00-1B-21-3A-4F-10, ip: 192.168.0.9"},
+         {{"ip", "192.168.0.7"}, {"mac", "00-1B-21-3A-4F-10"}, {"iface", "eth0"}}},
+        {{EventKind::NewActivity, 0, IP, MAC, "", "00-1B-21-3A-4F-10, ip: 192.168.0.7"},
          "new-activity",
          SYSLOG_NOTICE,
-         {{"ip", "192.168.0.9"}, {"mac", "00-1B-21-3A-4F-10"}}},
-        {{"s", "Changed ethernet address", "10.0.0.1 from 00-1B-21-3A-4F-10 to 02-00-00-00-00-0C"},
+         {{"ip", "192.168.0.7"}, {"mac", "00-1B-21-3A-4F-10"}}},
+        {{EventKind::ChangedEthernetAddress, 0, IP, MAC, "enp3s0", "x"},
          "changed-ethernet-address",
          SYSLOG_WARNING,
-         {{"ip", "10.0.0.1"}, {"mac", "02-00-00-00-00-0C"}}},
-        {{"s", "Flip flop", "00-0C-29-3A-4B-5C takes other's IP: 10.0.0.1"},
+         {{"ip", "192.168.0.7"}, {"mac", "00-1B-21-3A-4F-10"}, {"iface", "enp3s0"}}},
+        {{EventKind::FlipFlop, 0, IP, MAC, "", "x"},
          "flip-flop",
          SYSLOG_WARNING,
-         {{"ip", "10.0.0.1"}, {"mac", "00-0C-29-3A-4B-5C"}}},
-        {{"s", "Ethernet broadcast",
-          "The source mac(FF-FF-FF-FF-FF-FF) or arp ethernet address(00-1B-21-3A-4F-10) was all "
-          "ones or all zeros."},
+         {{"ip", "192.168.0.7"}, {"mac", "00-1B-21-3A-4F-10"}}},
+        {{EventKind::ReusedOldEthernetAddress, 0, IP, MAC, "", "x"},
+         "reused-old-ethernet-address",
+         SYSLOG_WARNING,
+         {{"ip", "192.168.0.7"}, {"mac", "00-1B-21-3A-4F-10"}}},
+        {{EventKind::EthernetBroadcast, 0, std::nullopt, MAC, "eth1", "x"},
          "ethernet-broadcast",
          SYSLOG_WARNING,
+         {{"mac", "00-1B-21-3A-4F-10"}, {"iface", "eth1"}}},
+        {{EventKind::EthernetMismatch, 0, std::nullopt, MAC, "", "x"},
+         "ethernet-mismatch",
+         SYSLOG_WARNING,
          {{"mac", "00-1B-21-3A-4F-10"}}},
-        {{"s", "Network scanning",
-          "Host 10.0.0.9 (MAC: 00-0C-29-3A-4B-5C) generated 101 requests."},
+        {{EventKind::NetworkScanning, 0, IP, MAC, "eth0", "Host 192.168.0.7\n(MAC: ...)"},
          "network-scanning",
          SYSLOG_WARNING,
-         {{"ip", "10.0.0.9"}, {"mac", "00-0C-29-3A-4B-5C"}}},
-        {{"s", "Something else", "no addresses"}, "", SYSLOG_NOTICE, {}},
+         {{"ip", "192.168.0.7"}, {"mac", "00-1B-21-3A-4F-10"}, {"iface", "eth0"}}},
     };
-    const TDateTime when = encodeDateTime({2026, 12, 6, 18, 1, 52, 0});
-    for (const auto& c : cases) {
-        const SyslogRecord r = syslogRecordOf(c.entry, when, "sensor", "7");
-        EXPECT_EQ(r.msgId, c.msgId) << c.entry.Type;
-        EXPECT_EQ(r.severity, c.severity) << c.entry.Type;
-        EXPECT_EQ(r.params, c.params) << c.entry.Type;
-        EXPECT_EQ(r.message, c.entry.Type + ": " + c.entry.Details);
+    for (auto c : cases) {
+        c.event.stamp = encodeDateTime({2026, 12, 6, 18, 1, 52, 0});
+        const EventEntry entry{"12/06/26 18:01:52", c.event.type(), "the journal's details"};
+        const SyslogRecord r = syslogRecordOf(entry, c.event, "sensor", "7");
+        EXPECT_EQ(r.msgId, c.msgId) << c.event.type();
+        EXPECT_EQ(r.severity, c.severity) << c.event.type();
+        EXPECT_EQ(r.params, c.params) << c.event.type();
+        EXPECT_EQ(r.message, entry.Type + ": the journal's details");
         EXPECT_EQ(r.timestamp, "2026-12-06T18:01:52.000+00:00");
         EXPECT_EQ(r.appName, "quorvane");
     }

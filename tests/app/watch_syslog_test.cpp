@@ -11,12 +11,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/watch/syslog_events.h"
+#include "common/addresses.h"
+#include "common/text_scanners.h"
 #include "engine/arp_frame.h"
 #include "tests/support/arp_frames.h"
 #include "tests/support/netns.h"
 #include "tests/support/pcap_writer.h"
 #include "tests/support/process.h"
+#include "tests/support/raw_sender.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_addresses.h"
 
@@ -36,8 +38,8 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-// rsyslogd in `netns`, storing each message as msgid|ip|mac|app-name|msg, the address and MAC
-// as its structured-data parser found them.
+// rsyslogd in `netns`, storing each message as msgid|ip|mac|iface|app-name|msg, the address,
+// MAC and adapter as its structured-data parser found them.
 class Collector {
 public:
     Collector(std::string netns, const fs::path& folder)
@@ -46,7 +48,8 @@ public:
             << "global(workDirectory=\"" << folder.string() << "\")\n"
             << "module(load=\"imtcp\")\nmodule(load=\"imudp\")\nmodule(load=\"mmpstrucdata\")\n"
             << "template(name=\"fields\" type=\"string\" string=\"%msgid%|"
-               "%$!rfc5424-sd!quorvane@32473!ip%|%$!rfc5424-sd!quorvane@32473!mac%|%app-name%|"
+               "%$!rfc5424-sd!quorvane@32473!ip%|%$!rfc5424-sd!quorvane@32473!mac%|"
+               "%$!rfc5424-sd!quorvane@32473!iface%|%app-name%|"
                "%msg%\\n\")\n"
             << "ruleset(name=\"quorvane\") {\n    action(type=\"mmpstrucdata\")\n"
             << "    action(type=\"omfile\" file=\"" << m_file.string()
@@ -91,19 +94,27 @@ private:
     std::unique_ptr<BackgroundProcess> m_process;
 };
 
-// The line the collector stores for a line the watcher printed (Stamp;Type;Details).
-std::string collected(const std::string& printed) {
+// What the collector stores for a line the watcher printed (Stamp;Type;Details), of an event
+// seen on `iface`: the kind's id, the station's address and MAC as the details name them (the
+// MAC last, where they name two), the adapter and the text.
+std::string collected(const std::string& printed, const std::string& iface = "") {
     const auto first = printed.find(';');
     const auto second = printed.find(';', first + 1);
-    const EventEntry entry{printed.substr(0, first), printed.substr(first + 1, second - first - 1),
-                           printed.substr(second + 1)};
-    const SyslogRecord r = syslogRecordOf(entry, 0.0, "", "");
-    std::string ip;
-    std::string mac;
-    for (const auto& [name, value] : r.params) {
-        (name == "ip" ? ip : mac) = value;
+    const std::string type = printed.substr(first + 1, second - first - 1);
+    const std::string details = printed.substr(second + 1);
+    std::string id = type;
+    for (char& c : id) {
+        c = c == ' ' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    return r.msgId + "|" + ip + "|" + mac + "|quorvane|" + r.message;
+    const IPv4Address address = FindIPInText(details);
+    std::string mac;
+    std::string_view rest = details;
+    for (std::string found = FindMACInText(rest); !found.empty(); found = FindMACInText(rest)) {
+        mac = found;
+        rest.remove_prefix(rest.find(found) + found.size());
+    }
+    return id + "|" + (address == ZERO_IP ? "" : IPToText(address)) + "|" + mac + "|" + iface +
+           "|quorvane|" + type + ": " + details;
 }
 
 class WatchSyslog : public ::testing::Test {
@@ -159,7 +170,7 @@ TEST_F(WatchSyslog, EveryEventOfAReplayArrivesOverTcpWithItsFields) {
                                   root / "watch.out"));
     ASSERT_EQ(run.wait(60s), 0) << readText(root / "watch.err");
     ASSERT_NO_FATAL_FAILURE(expectEveryPrintedEventStored(938u));
-    EXPECT_EQ(stored[0], "new-station|192.168.1.104|00-1F-29-DA-2D-79|quorvane|New station: "
+    EXPECT_EQ(stored[0], "new-station|192.168.1.104|00-1F-29-DA-2D-79||quorvane|New station: "
                          "192.168.1.104, hwaddr: 00-1F-29-DA-2D-79");
 }
 
@@ -242,6 +253,35 @@ TEST_F(WatchSyslog, ACollectorStoppedMidRunGetsTheLaterEventsWhenItIsBack) {
     EXPECT_EQ(countFrom(lines, 1), 101u);
     std::cout << countFrom(lines, 2) << " of the 101 events made while the collector was down "
               << "reached it after its restart\n";
+}
+
+// A live capture: every event names the adapter that saw its frame.
+TEST_F(WatchSyslog, EveryEventOfALiveCaptureNamesItsAdapter) {
+    BackgroundProcess run(watcher("--syslog tcp://" + std::string(VethPair::ADDRESS_B) +
+                                      " --interface " + pair->interfaceA(),
+                                  root / "watch.out"));
+    ASSERT_TRUE(waitForFileText((root / "watch.err").string(), "capturing on", 20s))
+        << readText(root / "watch.err");
+    VethPair::runIn(pair->namespaceB(), [&] {
+        RawSender sender(pair->interfaceB());
+        for (std::uint8_t i = 1; i <= 20; ++i) {
+            EXPECT_TRUE(sender.send(arpFrame(ARP_REQUEST, {2, 0, 0, 0, 5, i}, {10, 77, 5, i},
+                                             ZERO_MAC, {10, 77, 5, 254})));
+        }
+    });
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (collector->lines().size() < 20 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(50ms);
+    }
+    run.signal(SIGTERM);
+    ASSERT_EQ(run.wait(30s), 0) << readText(root / "watch.err");
+    const auto events = printed();
+    ASSERT_GE(events.size(), 20u);
+    stored = collector->waitForLines(events.size());
+    ASSERT_EQ(stored.size(), events.size());
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        EXPECT_EQ(stored[i], collected(events[i], pair->interfaceA())) << i;
+    }
 }
 
 } // namespace

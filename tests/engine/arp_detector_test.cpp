@@ -6,7 +6,7 @@
 
 #include "common/byte_order.h"
 
-#include "engine/event_kind.h"
+#include "events/event_kind.h"
 #include "tests/support/engine_harness.h"
 #include "tests/support/test_addresses.h"
 

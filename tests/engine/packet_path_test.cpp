@@ -49,11 +49,11 @@ TEST(PacketPath, ASendJobWithoutAThreadStillJournalsTheEventAndLogsTheFrame) {
 class FailingAnnouncer : public EventAnnouncer {
 public:
     explicit FailingAnnouncer(int failOn) : m_failOn(failOn) {}
-    void AnnounceEvent(std::string_view type, std::string_view) override {
+    void AnnounceEvent(const Event& event) override {
         if (++m_calls == m_failOn) {
             throw std::bad_alloc();
         }
-        announced.emplace_back(type);
+        announced.emplace_back(event.type());
     }
     std::vector<std::string> announced;
 
@@ -82,7 +82,8 @@ TEST(PacketPath, AFrameCutShortByAnExceptionIsCountedAndTheNextOneGoesThrough) {
 TEST(PacketPath, AScanPassCutShortIsCountedAndNotIdle) {
     EngineHarness h;
     FailingAnnouncer announcer(1);
-    ScanDetector scans(h.settings, h.table, *h.liveLog, announcer, h.clock);
+    ScanDetector scans(h.settings, h.table, *h.liveLog, announcer, h.clock,
+                       h.detector.adapterNames());
     for (int i = 0; i < 101; ++i) {
         h.frame(arpFrame(ARP_REQUEST, MAC_B, SCANNER, ZERO_MAC,
                          {10, 0, 1, static_cast<std::uint8_t>(i)}));

@@ -27,10 +27,12 @@ protected:
     test::EngineHarness h;
     std::vector<std::string> passTimes;
     std::vector<std::string> frameTimes;
-    ScanDetector scans{h.settings, h.table,
-                       *h.liveLog, h.announcer,
-                       h.clock,    [this] { passTimes.push_back(DateTimeText(h.clock.now())); }};
-    ReplayDriver driver{h.detector, scans, h.clock};
+    ReplayDriver driver{h.detector,
+                        [this] {
+                            passTimes.push_back(DateTimeText(h.clock.now()));
+                            return h.scans.detectScans();
+                        },
+                        h.clock};
 };
 
 TEST_F(Replay, PassesRunEverySecondOfCaptureTimeBeforeTheFramesThatFollowThem) {
@@ -87,8 +89,7 @@ TEST_F(Replay, NoFramesMeansNoPass) {
 // run for every second of a capture with a long silence in it.
 TEST_F(Replay, SkippingIdlePassesChangesNothing) {
     test::EngineHarness every;
-    ScanDetector everyScans(every.settings, every.table, *every.liveLog, every.announcer,
-                            every.clock);
+    ScanDetector& everyScans = every.scans;
     const std::vector<std::uint32_t> seconds = {0, 0, 1, 2, 400, 5000, 5000, 5001, 5003};
     std::int64_t nextPass = T0 + 1;
     for (std::size_t i = 0; i < seconds.size(); ++i) {

@@ -25,7 +25,8 @@ TEST(JournalConcurrency, AppendsFromManyThreadsKeepTheFileOrder) {
     for (int t = 0; t < THREADS; ++t) {
         threads.emplace_back([&journal, t] {
             for (int i = 0; i < EVENTS; ++i) {
-                journal.JournalAppend("New station", std::to_string(t) + "/" + std::to_string(i));
+                journal.JournalAppend(
+                    test::eventOf("New station", std::to_string(t) + "/" + std::to_string(i)));
             }
         });
     }

@@ -26,7 +26,7 @@ protected:
 };
 
 TEST_F(Journal, TheFirstEventCreatesTheFolderAndTheFileWithItsHeader) {
-    journal.JournalAppend("New station", "192.168.0.7, hwaddr: 00-1B-21-3A-4F-10");
+    journal.JournalAppend(test::eventOf("New station", "192.168.0.7, hwaddr: 00-1B-21-3A-4F-10"));
     EXPECT_EQ(test::readText(file()),
               "Date/Time;Type;Details\r\n" + STAMP +
                   ";New station;192.168.0.7, hwaddr: 00-1B-21-3A-4F-10\r\n");
@@ -36,9 +36,9 @@ TEST_F(Journal, TheFirstEventCreatesTheFolderAndTheFileWithItsHeader) {
 }
 
 TEST_F(Journal, LineFeedsBecomeBlanksWhileCarriageReturnsStay) {
-    journal.JournalAppend("Network scanning",
-                          "Host 10.0.0.9\n(MAC: 00-0C-29-3A-4B-5C) generated 101 requests.");
-    journal.JournalAppend("Flip flop", "one\rtwo");
+    journal.JournalAppend(test::eventOf(
+        "Network scanning", "Host 10.0.0.9\n(MAC: 00-0C-29-3A-4B-5C) generated 101 requests."));
+    journal.JournalAppend(test::eventOf("Flip flop", "one\rtwo"));
     EXPECT_EQ(owner.entries[0].Details,
               "Host 10.0.0.9 (MAC: 00-0C-29-3A-4B-5C) generated 101 requests.");
     EXPECT_EQ(owner.entries[1].Details, "one\rtwo");
@@ -52,11 +52,11 @@ TEST_F(Journal, LineFeedsBecomeBlanksWhileCarriageReturnsStay) {
 }
 
 TEST_F(Journal, ASavedJournalKeepsItsHeaderUnderLaterAppends) {
-    journal.JournalAppend("New station", "a");
+    journal.JournalAppend(test::eventOf("New station", "a"));
     ASSERT_TRUE(journal.SaveEventsTable({}));
     EXPECT_EQ(test::readText(file()), "Date/Time;Event details\r\n");
     clock.set(encodeDateTime({2026, 12, 7, 0, 0, 0, 0}));
-    journal.JournalAppend("New activity", "b");
+    journal.JournalAppend(test::eventOf("New activity", "b"));
     EXPECT_EQ(test::readText(file()), "Date/Time;Event details\r\n12/07/26;New activity;b\r\n");
 
     ASSERT_TRUE(journal.SaveEventsTable({{"s1", "t1", "d1"}, {"s2", "t2", ""}}));
@@ -117,7 +117,7 @@ TEST_F(Journal, AJournalThatCouldNotBeReadIsNeverRewritten) {
 
 TEST_F(Journal, AnEventThatCannotBeWrittenIsNotListed) {
     std::filesystem::create_directories(file());
-    journal.JournalAppend("New station", "x");
+    journal.JournalAppend(test::eventOf("New station", "x"));
     EXPECT_TRUE(owner.entries.empty());
     EXPECT_TRUE(owner.failures.empty());
 }

@@ -35,7 +35,7 @@ public:
 class JournalOwner : public test::RecordingOwner {
 public:
     std::vector<Call>* calls;
-    void appendEvent(const EventEntry& entry) override {
+    void appendEvent(const EventEntry& entry, const Event&) override {
         calls->push_back({"journal", entry.Type, entry.Details, ""});
     }
 };
@@ -70,7 +70,7 @@ protected:
 TEST_F(NotifierTest, AnnouncesInOrderAndKeepsTheLineFeedOutsideTheJournal) {
     SharedSettings settings(settingsWith(true, true, true, (root / "event.wav").string()));
     Notifier notifier(settings, journal, &recorder, &recorder, &recorder);
-    notifier.AnnounceEvent("Network scanning", SCAN);
+    notifier.AnnounceEvent(test::eventOf("Network scanning", SCAN));
     const std::vector<Call> expected = {
         {"balloon", "Network scanning", SCAN, ""},
         {"play", (root / "event.wav").string(), "", ""},
@@ -84,7 +84,7 @@ TEST_F(NotifierTest, AnnouncesInOrderAndKeepsTheLineFeedOutsideTheJournal) {
 TEST_F(NotifierTest, WithEveryMethodOffTheEventIsOnlyJournaled) {
     SharedSettings settings(settingsWith(false, false, false, (root / "event.wav").string()));
     Notifier notifier(settings, journal, &recorder, &recorder, &recorder);
-    notifier.AnnounceEvent("New station", "x");
+    notifier.AnnounceEvent(test::eventOf("New station", "x"));
     EXPECT_EQ(calls, (std::vector<Call>{{"journal", "New station", "x", ""}}));
 }
 
@@ -93,7 +93,7 @@ TEST_F(NotifierTest, AMissingSoundFileStopsAnySoundAndPlaysNone) {
         calls.clear();
         SharedSettings settings(settingsWith(false, true, false, missing));
         Notifier notifier(settings, journal, &recorder, &recorder, &recorder);
-        notifier.AnnounceEvent("New station", "x");
+        notifier.AnnounceEvent(test::eventOf("New station", "x"));
         ASSERT_EQ(calls.size(), 2u) << missing;
         EXPECT_EQ(calls[0].what, "stop") << missing;
     }
@@ -102,9 +102,9 @@ TEST_F(NotifierTest, AMissingSoundFileStopsAnySoundAndPlaysNone) {
 TEST_F(NotifierTest, ASendJobGetsTheListAsItWasWhenTheEventCame) {
     SharedSettings settings(settingsWith(false, false, true, ""));
     Notifier notifier(settings, journal, nullptr, nullptr, &recorder);
-    notifier.AnnounceEvent("Flip flop", "x");
+    notifier.AnnounceEvent(test::eventOf("Flip flop", "x"));
     settings.setText(&Settings::ComputerList, "OTHER");
-    notifier.AnnounceEvent("Flip flop", "y");
+    notifier.AnnounceEvent(test::eventOf("Flip flop", "y"));
     EXPECT_EQ(calls[0], (Call{"send", "PC1;;PC3", "Quorvane", "x"}));
     EXPECT_EQ(calls[2], (Call{"send", "OTHER", "Quorvane", "y"}));
 }

@@ -19,8 +19,8 @@ using namespace qv;
 
 class CountingAnnouncer final : public EventAnnouncer {
 public:
-    void AnnounceEvent(std::string_view type, std::string_view details) override {
-        if (type.empty() || details.empty()) {
+    void AnnounceEvent(const Event& event) override {
+        if (std::string_view(event.type()).empty() || event.details.empty()) {
             std::abort();
         }
         ++events;
@@ -38,7 +38,7 @@ struct Engine {
     CountingAnnouncer announcer;
     ManualClock clock;
     ArpDetector detector{settings, table, log, csv, announcer, clock};
-    ScanDetector scans{settings, table, log, announcer, clock};
+    ScanDetector scans{settings, table, log, announcer, clock, detector.adapterNames()};
 };
 
 class Sink final : public CapturedFrameSink {

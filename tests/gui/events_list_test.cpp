@@ -8,6 +8,7 @@
 #include "events/event_journal.h"
 #include "gui/events_model.h"
 #include "gui/gui_event_list.h"
+#include "tests/support/recording_owner.h"
 #include "tests/support/temp_folder.h"
 
 namespace qv {
@@ -43,8 +44,8 @@ private slots:
         for (int t = 0; t < 4; ++t) {
             threads.emplace_back([&journal, t] {
                 for (int i = 0; i < 100; ++i) {
-                    journal.JournalAppend("New station",
-                                          std::to_string(t) + "/" + std::to_string(i));
+                    journal.JournalAppend(
+                        test::eventOf("New station", std::to_string(t) + "/" + std::to_string(i)));
                 }
             });
         }

@@ -20,6 +20,7 @@
 #include "gui/send_message_window.h"
 #include "settings/settings.h"
 #include "tests/gui/gui_fixture.h"
+#include "tests/support/recording_owner.h"
 
 namespace qv {
 
@@ -235,7 +236,8 @@ private slots:
     // Three of twelve entries selected, the first of them the 5th: the long form, else the short.
     void theStatusLineCountsTheSelection() {
         for (int i = 0; i < 12; ++i) {
-            f->program->monitor().journal().JournalAppend("New station", std::to_string(i));
+            f->program->monitor().journal().JournalAppend(
+                test::eventOf("New station", std::to_string(i)));
         }
         QTRY_COMPARE(f->program->events().rowCount(), 12);
         EventsPage& page = f->program->window().eventsPage();

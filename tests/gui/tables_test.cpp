@@ -25,6 +25,7 @@
 #include "gui/table_menu.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/support/arp_frames.h"
+#include "tests/support/recording_owner.h"
 
 namespace qv {
 
@@ -46,7 +47,7 @@ private:
                                                              update);
     }
     void event(const std::string& type, const std::string& details) {
-        f->program->monitor().journal().JournalAppend(type, details);
+        f->program->monitor().journal().JournalAppend(test::eventOf(type, details));
     }
     static void select(QTableView* view, std::initializer_list<int> rows) {
         view->clearSelection();

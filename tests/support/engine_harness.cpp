@@ -6,7 +6,7 @@ EngineHarness::EngineHarness(const Settings& initial)
     : folder(root / "Quorvane"), settings(initial), csvWriter(folder, settings),
       clock(encodeDateTime({2026, 12, 6, 18, 1, 52, 0})),
       detector(settings, table, *liveLog, csvWriter, announcer, clock),
-      scans(settings, table, *liveLog, announcer, clock) {}
+      scans(settings, table, *liveLog, announcer, clock, detector.adapterNames()) {}
 
 void EngineHarness::station(const IPv4Address& ip, const MacAddress& mac, double secondsAgo) {
     table.lock().touchStation(ip, mac, clock.now() - secondsAgo / SECONDS_PER_DAY);

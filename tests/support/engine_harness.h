@@ -13,14 +13,16 @@
 
 namespace qv::test {
 
-// Keeps every announced event as (type, details).
+// Keeps every announced event as (type, details), and whole.
 class RecordingAnnouncer : public EventAnnouncer {
 public:
-    void AnnounceEvent(std::string_view type, std::string_view details) override {
+    void AnnounceEvent(const Event& event) override {
         std::lock_guard lock(m_guard);
-        events.emplace_back(std::string(type), std::string(details));
+        events.emplace_back(event.type(), event.details);
+        announced.push_back(event);
     }
     std::vector<std::pair<std::string, std::string>> events;
+    std::vector<Event> announced;
 
 private:
     std::mutex m_guard;

@@ -44,7 +44,7 @@ bool whole(const IPv4Address& ip, const MacAddress& mac) {
 // The events list's side of the journal: steps queue up, and the "GUI" applies them.
 class ListOwner final : public EventListOwner {
 public:
-    void appendEvent(const EventEntry& entry) override { steps.append(entry); }
+    void appendEvent(const EventEntry& entry, const Event&) override { steps.append(entry); }
     void replaceEvents(std::vector<EventEntry> entries) override {
         steps.replace(std::move(entries));
     }
@@ -75,7 +75,7 @@ TEST(TablesConcurrency, TheGuiSideNeverLosesTearsOrDoublesWhatCaptureAdds) {
     EventJournal journal(folder, clock, owner);
     Notifier notifier(settings, journal, nullptr, nullptr, nullptr);
     ArpDetector detector(settings, table, *live, csv, notifier, clock);
-    ScanDetector scans(settings, table, *live, notifier, clock);
+    ScanDetector scans(settings, table, *live, notifier, clock, detector.adapterNames());
 
     std::atomic<int> running{THREADS};
     std::atomic<int> rounds{0};

@@ -1,0 +1,265 @@
+#include "app/watch/event_program.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/eventfd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "common/addresses.h"
+#include "common/date_time.h"
+
+extern char** environ;
+
+namespace qv {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr auto KILL_AFTER_TERM = std::chrono::seconds(1);
+constexpr const char* PREFIX = "QUORVANE_";
+
+// The event's fields as environment entries.
+std::vector<std::string> eventEnvironment(const EventEntry& entry, const Event& event) {
+    return {
+        std::string("QUORVANE_TYPE=") + event.type(),
+        "QUORVANE_DETAILS=" + event.details,
+        "QUORVANE_TIME=" + entry.Stamp,
+        "QUORVANE_TIME_ISO8601=" + rfc3339OfLocal(event.stamp),
+        "QUORVANE_IP=" + (event.ip ? IPToText(*event.ip) : std::string()),
+        "QUORVANE_MAC=" + (event.mac ? MACToText(*event.mac) : std::string()),
+        "QUORVANE_ADAPTER=" + event.adapter,
+    };
+}
+
+// The watcher's own environment without any QUORVANE_ variable, then the event's.
+std::vector<char*> spawnEnvironment(std::vector<std::string>& event) {
+    std::vector<char*> out;
+    for (char** e = environ; e != nullptr && *e != nullptr; ++e) {
+        if (std::strncmp(*e, PREFIX, std::strlen(PREFIX)) != 0) {
+            out.push_back(*e);
+        }
+    }
+    for (std::string& entry : event) {
+        out.push_back(entry.data());
+    }
+    out.push_back(nullptr);
+    return out;
+}
+
+std::string fileName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+EventProgram::EventProgram(std::string program, std::FILE* errors, std::chrono::milliseconds limit)
+    : m_program(std::move(program)), m_name(fileName(m_program)), m_errors(errors), m_limit(limit),
+      m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    m_thread = std::thread([this] { loop(); });
+}
+
+EventProgram::~EventProgram() {
+    {
+        std::lock_guard lock(m_guard);
+        m_stopping = true;
+        m_queue.clear();
+    }
+    const std::uint64_t one = 1;
+    static_cast<void>(::write(m_wake, &one, sizeof one));
+    m_thread.join();
+    ::close(m_wake);
+}
+
+void EventProgram::take(const EventEntry& entry, const Event& event) noexcept {
+    try {
+        std::vector<std::string> environment = eventEnvironment(entry, event);
+        std::lock_guard lock(m_guard);
+        if (m_stopping || m_queue.size() >= QUEUE_LIMIT) {
+            m_dropped.fetch_add(1);
+            return;
+        }
+        m_queue.push_back(std::move(environment));
+        m_busy.fetch_add(1);
+    } catch (...) { // no memory for the run: one dropped
+        m_dropped.fetch_add(1);
+        return;
+    }
+    const std::uint64_t one = 1;
+    static_cast<void>(::write(m_wake, &one, sizeof one));
+}
+
+bool EventProgram::finish(std::chrono::milliseconds limit) {
+    const auto deadline = SteadyClock::now() + limit;
+    while (m_busy.load() > 0 && SteadyClock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return m_busy.load() == 0;
+}
+
+// Starts what the queue holds as far as runs may, then waits for output, ends or the time limits;
+// at the end, whatever still runs is ended at once.
+void EventProgram::loop() {
+    for (;;) {
+        startWaiting();
+        bool stopping = false;
+        {
+            std::lock_guard lock(m_guard);
+            stopping = m_stopping;
+        }
+        const auto now = SteadyClock::now();
+        for (Run& run : m_running) {
+            if (stopping && !run.exited) {
+                ::kill(-run.pid, SIGKILL); // the watcher ends, having waited for them
+            }
+            enforceLimit(run, now);
+        }
+        if (stopping && m_running.empty()) {
+            return;
+        }
+        std::vector<pollfd> ready{{m_wake, POLLIN, 0}};
+        for (const Run& run : m_running) {
+            ready.push_back({run.output, POLLIN, 0});
+        }
+        ::poll(ready.data(), ready.size(), 100);
+        std::uint64_t count = 0;
+        static_cast<void>(::read(m_wake, &count, sizeof count));
+        for (Run& run : m_running) {
+            readOutput(run);
+            reap(run);
+        }
+        const auto ended = std::remove_if(m_running.begin(), m_running.end(),
+                                          [](const Run& r) { return r.exited && r.output < 0; });
+        m_busy.fetch_sub(static_cast<std::size_t>(m_running.end() - ended));
+        m_running.erase(ended, m_running.end());
+    }
+}
+
+void EventProgram::startWaiting() {
+    while (m_running.size() < MAX_RUNNING) {
+        std::vector<std::string> environment;
+        {
+            std::lock_guard lock(m_guard);
+            if (m_queue.empty() || m_stopping) {
+                return;
+            }
+            environment = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        start(environment);
+    }
+}
+
+void EventProgram::start(const std::vector<std::string>& environment) {
+    std::vector<std::string> owned = environment;
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) {
+        m_failed.fetch_add(1);
+        m_busy.fetch_sub(1);
+        return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, pipe[1], STDERR_FILENO);
+    // Nothing else of the watcher's (its capture sockets above all) reaches the program.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+    // The watcher blocks its stop signals and ignores SIGPIPE; the program starts as programs do,
+    // in a process group of its own, which its time limit ends whole.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigset_t defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
+                                              POSIX_SPAWN_SETPGROUP);
+    std::vector<char*> env = spawnEnvironment(owned);
+    std::string program = m_program;
+    char* argv[] = {program.data(), nullptr};
+    pid_t pid = -1;
+    const int error =
+        ::posix_spawnp(&pid, m_program.c_str(), &actions, &attributes, argv, env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    ::close(pipe[1]);
+    if (error != 0) {
+        ::close(pipe[0]);
+        std::fprintf(m_errors, "quorvane-watch: cannot run %s: %s\n", m_program.c_str(),
+                     std::strerror(error));
+        m_failed.fetch_add(1);
+        m_busy.fetch_sub(1);
+        return;
+    }
+    m_started.fetch_add(1);
+    Run run;
+    run.pid = pid;
+    run.output = pipe[0];
+    run.deadline = SteadyClock::now() + m_limit;
+    m_running.push_back(std::move(run));
+}
+
+void EventProgram::readOutput(Run& run) {
+    if (run.output < 0) {
+        return;
+    }
+    pollfd ready{run.output, POLLIN, 0};
+    if (::poll(&ready, 1, 0) <= 0) {
+        return;
+    }
+    char chunk[4096];
+    const ssize_t n = ::read(run.output, chunk, sizeof chunk);
+    if (n > 0) {
+        run.partial.append(chunk, static_cast<std::size_t>(n));
+    }
+    const bool end = n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN);
+    for (std::size_t cut; (cut = run.partial.find('\n')) != std::string::npos;) {
+        std::fprintf(m_errors, "%s: %s\n", m_name.c_str(), run.partial.substr(0, cut).c_str());
+        run.partial.erase(0, cut + 1);
+    }
+    if (end) {
+        if (!run.partial.empty()) {
+            std::fprintf(m_errors, "%s: %s\n", m_name.c_str(), run.partial.c_str());
+        }
+        ::close(run.output);
+        run.output = -1;
+    }
+}
+
+void EventProgram::reap(Run& run) {
+    if (!run.exited && ::waitpid(run.pid, nullptr, WNOHANG) == run.pid) {
+        run.exited = true;
+    }
+}
+
+// Past its limit a run is told to end; a second later it is killed, with what it started.
+void EventProgram::enforceLimit(Run& run, SteadyClock::time_point now) {
+    if (run.exited || now < run.deadline) {
+        return;
+    }
+    if (!run.terminated) {
+        run.terminated = true;
+        m_ended.fetch_add(1);
+        std::fprintf(m_errors, "quorvane-watch: %s ran longer than %lld seconds and is ended\n",
+                     m_program.c_str(),
+                     static_cast<long long>(
+                         std::chrono::duration_cast<std::chrono::seconds>(m_limit).count()));
+        ::kill(-run.pid, SIGTERM);
+        run.deadline = now + KILL_AFTER_TERM;
+        return;
+    }
+    ::kill(-run.pid, SIGKILL);
+}
+
+} // namespace qv
