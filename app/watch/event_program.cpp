@@ -100,6 +100,12 @@ bool EventProgram::finish(std::chrono::milliseconds limit) {
     while (m_busy.load() > 0 && SteadyClock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    // What never started within the grace is dropped with the rest.
+    std::lock_guard lock(m_guard);
+    m_dropped.fetch_add(m_queue.size());
+    m_busy.fetch_sub(m_queue.size());
+    m_queue.clear();
+    m_stopping = true;
     return m_busy.load() == 0;
 }
 

@@ -37,7 +37,8 @@ public:
     EventProgram& operator=(const EventProgram&) = delete;
 
     void take(const EventEntry& entry, const Event& event) noexcept override;
-    // Waits up to `limit` for the queued and running runs to end; true when all did.
+    // Waits up to `limit` for the queued and running runs to end; true when all did. What is still
+    // queued then is dropped, and no later event is taken.
     bool finish(std::chrono::milliseconds limit);
 
     std::uint64_t started() const { return m_started.load(); }

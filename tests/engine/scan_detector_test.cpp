@@ -48,6 +48,34 @@ protected:
     test::EngineHarness h;
 };
 
+// The frames' events name their adapter; a scan, seen on two, names its newest request's.
+TEST_F(ScanDetection, EventsNameTheAdapterOfTheirFrames) {
+    h.detector.adapterNames().set(0, "eth0");
+    h.detector.adapterNames().set(3, "wlan3");
+    for (int i = 0; i < 101; ++i) {
+        h.detector.processArpFrame(test::arpFrame(ARP_REQUEST, MAC_B, SCANNER, ZERO_MAC,
+                                                  {10, 0, 1, static_cast<std::uint8_t>(i)}),
+                                   i < 60 ? 3 : 0);
+        h.advance(0.01);
+    }
+    h.detector.processArpFrame(test::arpFrame(ARP_REQUEST, MAC_A, IP7, ZERO_MAC, GATEWAY), 3);
+    h.scans.detectScans();
+    ASSERT_EQ(h.announcer.announced.size(), 3u);
+    const Event& station = h.announcer.announced[0];
+    EXPECT_EQ(station.kind, EventKind::NewStation);
+    EXPECT_EQ(station.adapter, "wlan3");
+    EXPECT_EQ(station.ip, SCANNER);
+    EXPECT_EQ(station.mac, MAC_B);
+    EXPECT_EQ(h.announcer.announced[1].adapter, "wlan3");
+    const Event& scan = h.announcer.announced[2];
+    EXPECT_EQ(scan.kind, EventKind::NetworkScanning);
+    EXPECT_EQ(scan.adapter, "eth0"); // its last 41 requests came through eth0
+    EXPECT_EQ(scan.ip, SCANNER);
+    EXPECT_EQ(scan.mac, MAC_B);
+    h.frame(test::arpFrame(ARP_REQUEST, {2, 0, 0, 0, 0, 9}, {10, 0, 0, 99}, ZERO_MAC, GATEWAY));
+    EXPECT_EQ(h.announcer.announced.back().adapter, ""); // a frame of no adapter (a replay)
+}
+
 TEST_F(ScanDetection, MoreRequestsThanTheThresholdRaiseOneEvent) {
     send(100);
     h.scans.detectScans();
