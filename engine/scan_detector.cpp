@@ -14,34 +14,57 @@ bool isIgnored(const Settings& s, const IPv4Address& ip) {
     return std::find(s.IgnoreList.begin(), end, ip) != end;
 }
 
-// Counts the requests of the newest `n` log entries into the records of their pairs, noting
-// each pair's newest request's adapter (the first counted, newest first). Replies, requests to
-// the all-ones hardware address and pairs not in the table do not count.
-void countRequests(const ArpLogRing::Access& log, int n, StationTable::Access& table,
-                   std::array<AdapterId, STATION_SLOTS>& newestAdapter) {
-    for (int age = 0; age < n; ++age) {
-        const ArpLogEntry& entry = log.newest(age);
-        const ArpFrameView f(entry.frame);
-        if (f.operation() != ARP_REQUEST || f.targetMac() == BROADCAST_MAC) {
-            continue;
-        }
-        const int i = table.findPair(f.senderIp(), f.senderMac());
-        if (i == NO_STATION) {
-            continue;
-        }
-        if (table.record(i).requestCount == 0) {
-            newestAdapter[static_cast<std::size_t>(i)] = entry.adapter;
-        }
-        table.addRequest(i);
-    }
-}
-
 std::string scanDetails(const StationRecord& r) {
     return "Host " + IPToText(r.ip) + "\n(MAC: " + MACToText(r.mac) + ") generated " +
            std::to_string(r.requestCount) + " requests.";
 }
 
 } // namespace
+
+// Counts the requests of the newest `n` log entries into the records of their pairs, noting
+// each pair's newest request's adapter (the first counted, newest first). Replies, requests to
+// the all-ones hardware address and pairs not in the table do not count.
+void ScanDetector::countRequests(const ArpLogRing::Access& log, int n,
+                                 StationTable::Access& table) {
+    // Stations that left the table may have moved others: what was found before is looked up
+    // again.
+    if (table.count() < m_stationsSeen) {
+        m_found.fill({});
+    }
+    m_stationsSeen = table.count();
+    for (int age = 0; age < n; ++age) {
+        const ArpLogEntry& entry = log.newest(age);
+        const ArpFrameView f(entry.frame);
+        if (f.operation() != ARP_REQUEST || f.targetMac() == BROADCAST_MAC) {
+            continue;
+        }
+        const int i = stationOf(log, age, f, table);
+        if (i == NO_STATION) {
+            continue;
+        }
+        if (table.record(i).requestCount == 0) {
+            m_newestAdapter[static_cast<std::size_t>(i)] = entry.adapter;
+        }
+        table.addRequest(i);
+    }
+}
+
+// The station of the packet `age` places back from the newest: the one found for that packet
+// before, when it still holds the packet's pair, else the table's.
+int ScanDetector::stationOf(const ArpLogRing::Access& log, int age, const ArpFrameView& frame,
+                            const StationTable::Access& table) {
+    const std::uint64_t sequence = log.appended() - 1 - static_cast<std::uint64_t>(age);
+    Found& found = m_found[static_cast<std::size_t>(sequence % ARP_LOG_SLOTS)];
+    if (found.sequence == sequence && found.station != NO_STATION &&
+        found.station < table.count()) {
+        const StationRecord& r = table.record(found.station);
+        if (r.ip == frame.senderIp() && r.mac == frame.senderMac()) {
+            return found.station;
+        }
+    }
+    found = {sequence, table.findPair(frame.senderIp(), frame.senderMac())};
+    return found.station;
+}
 
 ScanDetector::ScanDetector(const SharedSettings& settings, StationTable& table, ArpLogRing& liveLog,
                            EventAnnouncer& announcer, const Clock& clock,
@@ -83,8 +106,7 @@ void ScanDetector::scan() {
         auto log = m_liveLog.lock();
         auto table = m_table.lock();
         table.resetRequestCounts();
-        countRequests(log, log.countRecent(s.ScanInterval, false, m_clock.now()), table,
-                      m_newestAdapter);
+        countRequests(log, log.countRecent(s.ScanInterval, false, m_clock.now()), table);
         for (int i = 0; i < table.count(); ++i) {
             const StationRecord& r = table.record(i);
             if (r.requestCount <= s.ScanRequests) {

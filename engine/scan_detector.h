@@ -41,6 +41,9 @@ public:
 
 private:
     void scan();
+    void countRequests(const ArpLogRing::Access& log, int n, StationTable::Access& table);
+    int stationOf(const ArpLogRing::Access& log, int age, const ArpFrameView& frame,
+                  const StationTable::Access& table);
 
     const SharedSettings& m_settings;
     StationTable& m_table;
@@ -50,6 +53,15 @@ private:
     const AdapterNames& m_adapters;
     // Per station index, the adapter of its newest request counted in this pass.
     std::array<AdapterId, STATION_SLOTS> m_newestAdapter{};
+    // Per log slot, the station its packet was found to be from in an earlier pass: a pass
+    // counts mostly the packets the last one counted, and checking a station is cheaper than
+    // looking it up.
+    struct Found {
+        std::uint64_t sequence = UINT64_MAX;
+        int station = NO_STATION;
+    };
+    std::array<Found, ARP_LOG_SLOTS> m_found{};
+    int m_stationsSeen = 0; // the table's count at the last pass
     std::atomic<std::uint64_t> m_failedPasses{0};
 };
 

@@ -25,10 +25,14 @@ std::size_t StationTable::Access::checked(int index) {
 }
 
 int StationTable::Access::findPair(const IPv4Address& ip, const MacAddress& mac) const {
+    // A MAC seldom holds more than a few addresses: its list alone is searched then, with one
+    // lookup; a MAC of many (a router answering for a network) has the address's list searched
+    // instead, when it is the shorter.
+    constexpr std::size_t SHORT_LIST = 8;
     const auto byMac = m_table.m_index.withMac(mac);
-    const auto byIp = m_table.m_index.withIp(ip);
+    const auto byIp = byMac.size() <= SHORT_LIST ? byMac : m_table.m_index.withIp(ip);
     // Both lists ascend, so the first match in the shorter one is the lowest index.
-    const bool macShorter = byMac.size() <= byIp.size();
+    const bool macShorter = byMac.size() <= SHORT_LIST || byMac.size() <= byIp.size();
     for (int i : macShorter ? byMac : byIp) {
         const StationRecord& r = m_table.m_slots[static_cast<std::size_t>(i)];
         if (macShorter ? r.ip == ip : r.mac == mac) {

@@ -44,10 +44,29 @@ QVariant ArpLogModel::data(const QModelIndex& index, int role) const {
     if (!packet) {
         return QString();
     }
-    const auto column = static_cast<std::size_t>(index.column());
-    const std::string text = m_form == Form::Detailed ? arpDetailTexts(*packet).at(column)
-                                                      : arpSimpleTexts(*packet).at(column);
-    return QString::fromStdString(text);
+    return texts(m_rows.sequenceOf(index.row()), *packet).value(index.column());
+}
+
+const QStringList& ArpLogModel::texts(std::uint64_t sequence, const ArpLogEntry& packet) const {
+    const auto kept = m_texts.find(sequence);
+    if (kept != m_texts.end()) {
+        return kept->second;
+    }
+    if (m_texts.size() >= KEPT_TEXTS) {
+        m_texts.clear();
+    }
+    QStringList made;
+    const auto add = [&made](const auto& texts) {
+        for (const std::string& text : texts) {
+            made.append(QString::fromStdString(text));
+        }
+    };
+    if (m_form == Form::Detailed) {
+        add(arpDetailTexts(packet));
+    } else {
+        add(arpSimpleTexts(packet));
+    }
+    return m_texts.emplace(sequence, std::move(made)).first->second;
 }
 
 QVariant ArpLogModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -59,7 +78,10 @@ QVariant ArpLogModel::headerData(int section, Qt::Orientation orientation, int r
 }
 
 void ArpLogModel::setLog(ArpLogRing& log) {
-    m_log = &log;
+    if (m_log != &log) {
+        m_log = &log;
+        m_texts.clear();
+    }
     follow();
 }
 
@@ -69,6 +91,7 @@ void ArpLogModel::follow() {
     ArpLogRows next = m_rows;
     const ArpLogRows::Change change = next.follow(m_log->lock());
     if (change.replaced) {
+        m_texts.clear();
         beginResetModel();
         m_rows = next;
         endResetModel();

@@ -1,5 +1,7 @@
 #include "gui/station_model.h"
 
+#include <cstring>
+
 #include <QIcon>
 
 #include "gui/row_colours.h"
@@ -41,8 +43,32 @@ QVariant StationModel::data(const QModelIndex& index, int role) const {
     if (!station) {
         return QString();
     }
-    return QString::fromStdString(
-        stationTexts(*station).at(static_cast<std::size_t>(index.column())));
+    return texts(index.row(), *station).value(index.column());
+}
+
+namespace {
+
+// Whether two states of a station show the same texts (its request count shows nowhere). Times
+// are compared bit for bit: a damaged time is not equal to itself as a number.
+bool sameTexts(const StationRecord& a, const StationRecord& b) {
+    return a.ip == b.ip && a.mac == b.mac &&
+           std::memcmp(&a.lastUpdate, &b.lastUpdate, sizeof a.lastUpdate) == 0 &&
+           std::memcmp(&a.lastScanning, &b.lastScanning, sizeof a.lastScanning) == 0;
+}
+
+} // namespace
+
+const QStringList& StationModel::texts(int row, const StationRecord& station) const {
+    m_texts.resize(static_cast<std::size_t>(m_rows.count()));
+    RowTexts& kept = m_texts.at(static_cast<std::size_t>(row));
+    if (kept.texts.isEmpty() || !sameTexts(kept.made, station)) {
+        kept.made = station;
+        kept.texts.clear();
+        for (const std::string& text : stationTexts(station)) {
+            kept.texts.append(QString::fromStdString(text));
+        }
+    }
+    return kept.texts;
 }
 
 QVariant StationModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -62,6 +88,7 @@ QVariant StationModel::headerData(int section, Qt::Orientation orientation, int 
 
 void StationModel::refresh() {
     beginResetModel();
+    m_texts.clear();
     m_rows.refresh(m_table, m_column, m_descending);
     endResetModel();
 }
@@ -80,6 +107,7 @@ void StationModel::columnClicked(int column) {
 
 void StationModel::deleteRows(const std::vector<int>& rows) {
     beginResetModel();
+    m_texts.clear();
     m_rows.deleteRows(m_table, rows, m_column, m_descending);
     endResetModel();
 }

@@ -1,14 +1,18 @@
 #pragma once
 
+#include <vector>
+
 #include <QAbstractTableModel>
+#include <QStringList>
 
 #include "tables/station_rows.h"
 
 namespace qv {
 
 // The IP<->MAC list over the station table: a refresh sorts the table's records and ties each
-// row to its station (see StationRows); the texts are read under the table's guard when the view
-// paints them. The sort column's header shows a small triangle: pointing down while ascending, up
+// row to its station (see StationRows); a row's station is copied under the table's guard when
+// the view paints it, and its texts are made once for each state of the station, outside the
+// guard. The sort column's header shows a small triangle: pointing down while ascending, up
 // while descending.
 class StationModel : public QAbstractTableModel {
     Q_OBJECT
@@ -34,8 +38,16 @@ public:
     void deleteRows(const std::vector<int>& rows);
 
 private:
+    // A row's texts, as made from its station in this state.
+    struct RowTexts {
+        StationRecord made{};
+        QStringList texts;
+    };
+    const QStringList& texts(int row, const StationRecord& station) const;
+
     StationTable& m_table;
     StationRows m_rows;
+    mutable std::vector<RowTexts> m_texts; // by row, emptied by every refresh
     StationColumn m_column = StationColumn::Ip;
     bool m_descending = false;
 };

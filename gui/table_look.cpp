@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QTableView>
 
+#include "gui/cached_text_delegate.h"
+
 namespace qv {
 
 void setReportLook(QTableView& view, std::initializer_list<int> columnWidths,
@@ -23,6 +25,7 @@ void setReportLook(QTableView& view, std::initializer_list<int> columnWidths,
         view.setColumnWidth(column++, width);
     }
     keepSelectionVisibleWithoutFocus(view);
+    view.setItemDelegate(new CachedTextDelegate(&view));
 }
 
 void keepSelectionVisibleWithoutFocus(QAbstractItemView& view) {

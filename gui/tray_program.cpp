@@ -61,22 +61,24 @@ TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, Station
     m_ipTools.setParent(m_window.get());
     m_scanTimer.setObjectName("tDetectScan");
     m_scanTimer.setInterval(1000);
-    connect(&m_scanTimer, &QTimer::timeout, this, [this] {
-        // Addresses come and go (DHCP, Apply, resume): message targets are asked for on the
-        // networks the capture sees now.
-        m_monitor.netbiosBroadcasts().set(broadcastAddresses(m_capture.capturingAdapters()));
-        // The pass's steps, with the ARP log page shown as trimmed before the requests count.
-        m_monitor.scans().trimLiveLog();
-        m_window->RefreshARPTable();
-        m_monitor.scans().reportScans();
-        if (const auto saved = m_monitor.checkpoint(std::chrono::steady_clock::now())) {
-            tell({saved->note});
-        }
-    });
+    connect(&m_scanTimer, &QTimer::timeout, this, &TrayProgram::tDetectScanTimer);
     m_scanTimer.start();
     connectTray();
     connect(&m_eventList, &GuiEventList::failed, this, &TrayProgram::warn);
     m_resume.listen(QDBusConnection::systemBus());
+}
+
+void TrayProgram::tDetectScanTimer() {
+    // Addresses come and go (DHCP, Apply, resume): message targets are asked for on the
+    // networks the capture sees now.
+    m_monitor.netbiosBroadcasts().set(broadcastAddresses(m_capture.capturingAdapters()));
+    // The pass's steps, with the ARP log page shown as trimmed before the requests count.
+    m_monitor.scans().trimLiveLog();
+    m_window->RefreshARPTable();
+    m_monitor.scans().reportScans();
+    if (const auto saved = m_monitor.checkpoint(std::chrono::steady_clock::now())) {
+        tell({saved->note});
+    }
 }
 
 void TrayProgram::connectTray() {

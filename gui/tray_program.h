@@ -63,6 +63,9 @@ public:
     // The end, however it comes: the timer stops, the configuration and the station table are
     // saved (once), capture stops, and send jobs get a moment to finish.
     void shutdown();
+    // The one-second timer: the scan pass with the ARP log page refreshed between its steps,
+    // the message targets' networks, and a checkpoint of the station table when one is due.
+    void tDetectScanTimer();
 
     MainWindow& window() { return *m_window; }
     TrayIcon& tray() { return m_tray; }

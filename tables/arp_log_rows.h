@@ -28,6 +28,8 @@ public:
     void dropTop(int n);
     void addBottom(int n) { m_count += n; }
     int count() const { return m_count; }
+    // The sequence number of the packet of a row (row 0 is the oldest the rows follow).
+    std::uint64_t sequenceOf(int row) const { return m_first + static_cast<std::uint64_t>(row); }
     // The packet of a row: nothing when the row is out of range or its packet has left the log
     // since the rows last followed it. The caller holds the log's guard.
     std::optional<ArpLogEntry> entry(const ArpLogRing::Access& log, int row) const;
