@@ -48,7 +48,7 @@ public:
 
     // What a save did: whether the file was written, and what the user should hear of (why it was
     // not, or that a damaged file was kept aside), empty when nothing.
-    struct Saved {
+    struct [[nodiscard]] Saved {
         bool written = false;
         std::string note;
     };

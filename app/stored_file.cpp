@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/file_descriptor.h"
 #include "common/file_io.h"
 
 namespace qv {
@@ -19,15 +20,11 @@ StoredFile::State StoredFile::examine() {
     if (::stat(m_path.c_str(), &status) != 0 && errno == ENOENT) {
         return m_state = State::Missing;
     }
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0 || !S_ISREG(status.st_mode)) {
-        m_problem = fd < 0 ? std::strerror(errno) : "not a regular file";
-        if (fd >= 0) {
-            ::close(fd);
-        }
+    const FileDescriptor fd(::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd || !S_ISREG(status.st_mode)) {
+        m_problem = !fd ? std::strerror(errno) : "not a regular file";
         return m_state = State::Unreadable;
     }
-    ::close(fd);
     return m_state = static_cast<std::size_t>(status.st_size) == m_wholeSize ? State::Whole
                                                                              : State::Damaged;
 }

@@ -24,7 +24,7 @@ public:
 
     // Before a save. False (with `note` saying why) when the file must not be replaced; true
     // otherwise, with `note` telling of a damaged file kept aside, if one was.
-    bool prepareSave(std::string& note);
+    [[nodiscard]] bool prepareSave(std::string& note);
     // The file was of its size but held values no save would write (a count past its table, a
     // number out of range): it is kept aside like a file of the wrong size.
     void markDamaged() {

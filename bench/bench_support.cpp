@@ -1,5 +1,12 @@
 #include "bench/bench_support.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "engine/station_table.h"
+#include "settings/settings_file.h"
+
 #include <algorithm>
 
 namespace qv::bench {
@@ -29,6 +36,20 @@ std::array<std::uint8_t, 42> arpRequest(const MacAddress& mac, const IPv4Address
     std::copy(ip.begin(), ip.end(), f.begin() + 28);
     std::copy(target.begin(), target.end(), f.begin() + 38);
     return f;
+}
+
+void writeFullFolder(const DataFolder& folder) {
+    Settings record = defaultSettings("");
+    record.AdapterCount = 0;
+    auto table = std::make_unique<StationTable>();
+    auto t = table->lock();
+    for (std::uint32_t n = 0; n < STATION_SLOTS; ++n) {
+        t.touchStation(stationIp(n), stationMac(n), 46000.0 + n / 86400.0);
+    }
+    if (!SaveSettings(record, folder) || !t.saveStations(folder.DataFilePath(STATION_FILE_NAME))) {
+        std::fprintf(stderr, "cannot write the data folder %s\n", folder.folder().c_str());
+        std::abort();
+    }
 }
 
 } // namespace qv::bench

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/addresses.h"
+#include "common/data_folder.h"
 #include "events/event_list_owner.h"
 
 namespace qv::bench {
@@ -24,5 +25,9 @@ MacAddress stationMac(std::uint32_t n);
 
 std::array<std::uint8_t, 42> arpRequest(const MacAddress& mac, const IPv4Address& ip,
                                         const IPv4Address& target);
+
+// A data folder of a program with a full station table (stations 0 to 8191) and settings that
+// select no adapter; ends the benchmark when the files cannot be written.
+void writeFullFolder(const DataFolder& folder);
 
 } // namespace qv::bench

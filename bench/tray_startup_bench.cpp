@@ -64,15 +64,7 @@ long residentKilobytes(const std::string& marker) {
 
 void prepareFolder(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
-    Settings record = defaultSettings("");
-    record.AdapterCount = 0;
-    SaveSettings(record, DataFolder(folder));
-    auto table = std::make_unique<StationTable>();
-    auto t = table->lock();
-    for (std::uint32_t n = 0; n < STATION_SLOTS; ++n) {
-        t.touchStation(bench::stationIp(n), bench::stationMac(n), 46000.0 + n / 86400.0);
-    }
-    t.saveStations((folder / STATION_FILE_NAME).string());
+    bench::writeFullFolder(DataFolder(folder));
 }
 
 void BM_TrayStartUp(benchmark::State& state) {

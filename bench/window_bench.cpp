@@ -71,18 +71,8 @@ long residentKilobytes() {
 struct FullProgram {
     FullProgram() {
         std::filesystem::create_directories(folder.folder());
-        Settings record = defaultSettings("");
-        record.AdapterCount = 0;
-        SaveSettings(record, folder);
+        bench::writeFullFolder(folder);
         writeJournal(folder.folder());
-        {
-            auto table = std::make_unique<StationTable>();
-            auto t = table->lock();
-            for (std::uint32_t n = 0; n < STATION_SLOTS; ++n) {
-                t.touchStation(bench::stationIp(n), bench::stationMac(n), 46000.0 + n / 86400.0);
-            }
-            t.saveStations(folder.DataFilePath(STATION_FILE_NAME));
-        }
         program = std::make_unique<TrayProgram>(folder, driver, StationLookups{},
                                                 DesktopSession{std::make_unique<TrayThere>(),
                                                                QDBusConnection(QString()),

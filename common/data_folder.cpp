@@ -6,6 +6,8 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "common/file_descriptor.h"
+
 namespace qv {
 
 std::string DataFolder::DataFilePath(std::string_view fileName) const {
@@ -21,18 +23,17 @@ std::optional<std::string> DataFolder::writeProblem() const {
         return error.message();
     }
     // An anonymous file shows whether the folder takes new files without ever leaving one.
-    int fd = ::open(m_folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    FileDescriptor fd(::open(m_folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     int openError = errno;
-    if (fd < 0 && (openError == EOPNOTSUPP || openError == EISDIR)) {
+    if (!fd && (openError == EOPNOTSUPP || openError == EISDIR)) {
         const std::string probe = (m_folder / ".write-probe").string();
-        fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        fd.reset(::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         openError = errno;
         ::unlink(probe.c_str());
     }
-    if (fd < 0) {
+    if (!fd) {
         return std::strerror(openError);
     }
-    ::close(fd);
     return std::nullopt;
 }
 

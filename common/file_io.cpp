@@ -8,36 +8,37 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/file_descriptor.h"
+
 namespace qv {
 namespace {
 
 void syncFolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd) {
+        ::fsync(fd.get());
     }
 }
 
 } // namespace
 
-int openForAppend(const std::string& path, bool& created) {
+FileDescriptor openForAppend(const std::string& path, bool& created) {
     created = false;
-    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
-        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC,
-                    DATA_FILE_MODE);
-        created = fd >= 0;
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+    if (!fd && errno == ENOENT) {
+        fd.reset(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC,
+                        DATA_FILE_MODE));
+        created = fd.valid();
         if (created) {
-            ::fchmod(fd, DATA_FILE_MODE); // whatever the umask took away
+            ::fchmod(fd.get(), DATA_FILE_MODE); // whatever the umask took away
         }
     }
     // An empty file (one whose first write a kill cut off) gets its header too: the first line
     // is a header to every reader.
     struct stat status {};
-    if (fd >= 0 && !created && ::fstat(fd, &status) == 0 && status.st_size == 0) {
+    if (fd && !created && ::fstat(fd.get(), &status) == 0 && status.st_size == 0) {
         created = true;
     }
     return fd;
@@ -63,20 +64,19 @@ bool writeAll(int fd, std::string_view text) {
 
 std::optional<std::vector<std::uint8_t>> readFilePrefix(const std::string& path,
                                                         std::size_t maxBytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes;
     std::uint8_t chunk[65536];
     while (bytes.size() < maxBytes) {
         const std::size_t want = std::min(sizeof chunk, maxBytes - bytes.size());
-        const ssize_t got = ::read(fd, chunk, want);
+        const ssize_t got = ::read(fd.get(), chunk, want);
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got < 0) {
-            ::close(fd);
             return std::nullopt;
         }
         if (got == 0) {
@@ -84,7 +84,6 @@ std::optional<std::vector<std::uint8_t>> readFilePrefix(const std::string& path,
         }
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
-    ::close(fd);
     return bytes;
 }
 
@@ -97,11 +96,9 @@ std::optional<mode_t> writableMode(const std::string& path) {
     if (::stat(path.c_str(), &status) != 0) {
         return errno == ENOENT ? std::optional<mode_t>(DATA_FILE_MODE) : std::nullopt;
     }
-    const int probe = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (probe < 0) {
+    if (!FileDescriptor(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK))) {
         return std::nullopt;
     }
-    ::close(probe);
     return status.st_mode & 07777;
 }
 
@@ -157,14 +154,14 @@ bool replaceFileContents(const std::string& path, std::span<const std::uint8_t> 
         return false;
     }
     const std::string temporary = path + TEMPORARY_SUFFIX;
-    const int fd =
-        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
+    FileDescriptor fd(
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd) {
         return false;
     }
-    ::fchmod(fd, *mode);
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
+    ::fchmod(fd.get(), *mode);
+    const bool written = writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+    const bool closed = fd.close();
     if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
         const int failure = errno;
         ::unlink(temporary.c_str());
@@ -207,13 +204,12 @@ std::optional<std::string> copyTailAside(const std::string& path, int fd, off_t 
         return std::nullopt;
     }
     return onFreeDamagedName(path, [&](const std::string& name) {
-        const int out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                               DATA_FILE_MODE);
-        if (out < 0) {
+        const FileDescriptor out(::open(
+            name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, DATA_FILE_MODE));
+        if (!out) {
             return false;
         }
-        const bool written = writeAll(out, tail) && ::fsync(out) == 0;
-        ::close(out);
+        const bool written = writeAll(out.get(), tail) && ::fsync(out.get()) == 0;
         if (!written) {
             ::unlink(name.c_str());
             errno = EIO; // not EEXIST: no other name is tried
@@ -245,16 +241,14 @@ std::optional<std::string> mendLastLine(const std::string& path, int fd, off_t s
 } // namespace
 
 std::optional<std::string> cutPartialLastLine(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0) {
+    const FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (!fd) {
         return std::nullopt;
     }
     struct stat status {};
-    auto kept = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0
-                    ? mendLastLine(path, fd, status.st_size)
-                    : std::nullopt;
-    ::close(fd);
-    return kept;
+    return ::fstat(fd.get(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0
+               ? mendLastLine(path, fd.get(), status.st_size)
+               : std::nullopt;
 }
 
 std::string programFolder() {

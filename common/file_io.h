@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/file_descriptor.h"
+
 namespace qv {
 
 // Up to `maxBytes` from the start of a file; nothing when the file cannot be opened or read.
@@ -25,7 +27,8 @@ inline constexpr unsigned DATA_FILE_MODE = 0664;
 // folder. The new file keeps the old one's permissions. False, with errno set, when nothing was
 // replaced; the old file is then untouched.
 inline constexpr const char* TEMPORARY_SUFFIX = ".new";
-bool replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
+[[nodiscard]] bool replaceFileContents(const std::string& path,
+                                       std::span<const std::uint8_t> bytes);
 
 // True when replaceFileContents would be allowed to replace `path`: it is missing, or it may be
 // opened for writing.
@@ -36,7 +39,7 @@ bool mayReplace(const std::string& path);
 // when that is taken): no earlier copy is ever replaced. The new name, or nothing (errno set) when
 // the file could not be moved and must be left as it is.
 inline constexpr const char* DAMAGED_SUFFIX = ".damaged";
-std::optional<std::string> keepAside(const std::string& path);
+[[nodiscard]] std::optional<std::string> keepAside(const std::string& path);
 
 // Removes the new file a replacement of `path` left behind when it was interrupted.
 void removeTemporaryOf(const std::string& path);
@@ -48,12 +51,13 @@ void removeTemporaryOf(const std::string& path);
 std::optional<std::string> cutPartialLastLine(const std::string& path);
 
 // Opens a file for appending, creating it when it is missing; `created` tells whether it was new.
-// -1 when it cannot be opened. Each record opens and closes the file: no handle stays open.
-int openForAppend(const std::string& path, bool& created);
+// None held when it cannot be opened. Each record opens and closes the file: no handle stays
+// open.
+FileDescriptor openForAppend(const std::string& path, bool& created);
 
 // Writes all of `bytes` (retrying short writes); false on an error.
-bool writeAll(int fd, std::span<const std::uint8_t> bytes);
-bool writeAll(int fd, std::string_view text);
+[[nodiscard]] bool writeAll(int fd, std::span<const std::uint8_t> bytes);
+[[nodiscard]] bool writeAll(int fd, std::string_view text);
 
 // The folder of the running program, with a trailing "/".
 std::string programFolder();

@@ -46,33 +46,29 @@ void writeHolder(int fd, std::string_view program) {
 InstanceLock::InstanceLock(const DataFolder& folder, std::string_view program) {
     const std::string path = folder.DataFilePath(LOCK_FILE_NAME);
     bool writable = true;
-    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (m_fd < 0) {
+    m_fd.reset(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644));
+    if (!m_fd) {
         writable = false;
         m_error = std::strerror(errno);
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        m_fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     }
-    if (m_fd < 0) {
+    if (!m_fd) {
         return;
     }
     int result;
     do {
-        result = ::flock(m_fd, LOCK_EX | LOCK_NB);
+        result = ::flock(m_fd.get(), LOCK_EX | LOCK_NB);
     } while (result != 0 && errno == EINTR);
     m_state = result == 0 ? State::Acquired : State::Held;
     m_error.clear();
     if (m_state == State::Held) {
-        m_holder = readHolder(m_fd);
+        m_holder = readHolder(m_fd.get());
     } else if (writable) {
-        writeHolder(m_fd, program);
+        writeHolder(m_fd.get(), program);
     }
 }
 
-InstanceLock::~InstanceLock() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
+InstanceLock::~InstanceLock() = default;
 
 std::string folderInUseMessage(const DataFolder& folder,
                                const std::optional<InstanceLock::Holder>& holder) {

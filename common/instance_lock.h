@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/data_folder.h"
+#include "common/file_descriptor.h"
 
 namespace qv {
 
@@ -40,7 +41,7 @@ public:
     const std::optional<Holder>& holder() const { return m_holder; }
 
 private:
-    int m_fd = -1;
+    FileDescriptor m_fd;
     State m_state = State::Unusable;
     std::string m_error;
     std::optional<Holder> m_holder;

@@ -31,7 +31,7 @@ ArpCsvWriter::ArpCsvWriter(const DataFolder& folder, const SharedSettings& setti
 // before it).
 struct ArpCsvWriter::Target {
     std::string path;
-    int fd = -1;
+    FileDescriptor fd;
     std::int64_t size = 0;
     bool header = false;
     std::string pending;
@@ -44,22 +44,21 @@ struct ArpCsvWriter::Target {
         pending.append(line);
     }
     void flush() {
-        writeAll(fd, pending); // a failed write is not reported
+        static_cast<void>(writeAll(fd.get(), pending)); // a failed write is not reported
         pending.clear();
     }
     void close() {
         flush();
-        ::close(fd);
-        fd = -1;
+        fd.reset();
     }
 };
 
 bool ArpCsvWriter::open(Target& target) {
     target.fd = openForAppend(target.path, target.header);
-    if (target.fd < 0) {
+    if (!target.fd) {
         return false;
     }
-    target.size = fileSize(target.fd);
+    target.size = fileSize(target.fd.get());
     return true;
 }
 
@@ -75,10 +74,10 @@ void ArpCsvWriter::rotateIfFull(Target& target, std::int64_t limit) {
     const bool moved = ::rename(target.path.c_str(), backup.c_str()) == 0;
     bool created = false;
     target.fd = openForAppend(target.path, created);
-    if (target.fd < 0) {
+    if (!target.fd) {
         return;
     }
-    target.size = fileSize(target.fd);
+    target.size = fileSize(target.fd.get());
     target.header = created || moved;
 }
 
@@ -104,7 +103,7 @@ void ArpCsvWriter::appendArpCsv(const ArpCsvBatch& batch) {
     for (std::size_t i = 0; i < batch.lines(); ++i) {
         if (limited) {
             rotateIfFull(target, limit);
-            if (target.fd < 0) {
+            if (!target.fd) {
                 return;
             }
         }

@@ -83,7 +83,7 @@ public:
     int loadStations(const std::string& path);
     // Writes the whole image to a new file and renames it over `path`. False when nothing was
     // written.
-    bool saveStations(const std::string& path) const;
+    [[nodiscard]] bool saveStations(const std::string& path) const;
 
     // The 327,684-byte image of ipmac.dat (on the heap: too large for a thread's stack).
     std::vector<std::uint8_t> image() const;

@@ -55,14 +55,13 @@ void EventJournal::JournalAppend(Event event) {
     EventEntry entry{DateTimeText(event.stamp), event.type(), event.details};
     std::replace(entry.Details.begin(), entry.Details.end(), '\n', ' ');
     bool created = false;
-    const int fd = openForAppend(path(), created);
-    if (fd < 0) {
+    const FileDescriptor fd = openForAppend(path(), created);
+    if (!fd) {
         return;
     }
     std::string text = created ? std::string(EVENTS_APPEND_HEADER) + "\r\n" : std::string();
     text += eventLine(entry) + "\r\n";
-    writeAll(fd, text); // a failed write is not reported
-    ::close(fd);
+    static_cast<void>(writeAll(fd.get(), text)); // a failed write is not reported
     m_owner.appendEvent(entry, event);
 }
 

@@ -35,11 +35,11 @@ public:
     // it over the old one. False (and a failure reported) when it cannot be written, and when the
     // load could not read it: the list does not hold what the file does. A file that held lines
     // past a zero byte, which the load does not show, is first kept aside (see keepAside).
-    bool SaveEventsTable(const std::vector<EventEntry>& entries);
+    [[nodiscard]] bool SaveEventsTable(const std::vector<EventEntry>& entries);
     // The same, with the list taken by `entries` while the guard is held: no line can be appended
     // between the moment the list is made and the rewrite, so a list that has applied every step
     // handed to it loses no line and shows none twice. `entries` must not call into the journal.
-    bool RewriteEventsTable(const std::function<std::vector<EventEntry>()>& entries);
+    [[nodiscard]] bool RewriteEventsTable(const std::function<std::vector<EventEntry>()>& entries);
 
     std::string path() const { return m_folder.DataFilePath(EVENTS_FILE_NAME); }
 

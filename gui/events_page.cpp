@@ -191,20 +191,21 @@ void EventsPage::updateStatus() {
 
 // The journal is held while the list takes every step handed to it and is rewritten, so an event
 // that arrives meanwhile is neither lost from the file nor shown twice.
+// A rewrite that fails is said to the user by the journal's owner.
 void EventsPage::deleteRows(const std::vector<int>& rows) {
-    m_journal.RewriteEventsTable([&] {
+    static_cast<void>(m_journal.RewriteEventsTable([&] {
         m_eventList.applyPending();
         m_model.removeRows(rows);
         return m_model.entries();
-    });
+    }));
 }
 
 void EventsPage::clearAll() {
-    m_journal.RewriteEventsTable([&] {
+    static_cast<void>(m_journal.RewriteEventsTable([&] {
         m_eventList.applyPending();
         m_model.replaceAll({});
         return std::vector<EventEntry>{};
-    });
+    }));
 }
 
 } // namespace qv

@@ -120,24 +120,20 @@ void blockEndSignals() {
 
 EndSignals::EndSignals(QObject* parent) : QObject(parent) {
     const sigset_t set = endSignals();
-    m_fd = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (m_fd < 0) {
+    m_fd.reset(::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK));
+    if (!m_fd) {
         return;
     }
-    auto* notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    auto* notifier = new QSocketNotifier(m_fd.get(), QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [this] {
         signalfd_siginfo info;
-        while (::read(m_fd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        while (::read(m_fd.get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
             emit received(static_cast<int>(info.ssi_signo));
         }
     });
 }
 
-EndSignals::~EndSignals() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
+EndSignals::~EndSignals() = default;
 
 bool userCanCapture() {
     return usableCaptureHelper(programFolder(), QUORVANE_INSTALLED_HELPER).has_value();

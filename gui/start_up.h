@@ -68,7 +68,7 @@ signals:
     void received(int signal);
 
 private:
-    int m_fd = -1;
+    FileDescriptor m_fd;
 };
 
 // How the program was started: its folder and options, what its launcher handed it, and whether

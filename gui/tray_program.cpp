@@ -56,7 +56,11 @@ TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, Station
     m_window = std::make_unique<MainWindow>(WindowServices{
         m_monitor.settings(), m_capture, m_monitor.liveLog(), m_monitor.stations(), m_sound,
         m_events, m_eventList, m_monitor.journal(), m_ipTools, [this] { saveAll(); },
-        [this] { clearStations(m_monitor.stations(), m_monitor.stationsPath()); },
+        [this] {
+            if (!clearStations(m_monitor.stations(), m_monitor.stationsPath()).saved) {
+                tell({"Cannot write the station table \"" + m_monitor.stationsPath() + "\"."});
+            }
+        },
         [this](const QUrl& page, bool) { openPage(page); }});
     m_ipTools.setParent(m_window.get());
     m_scanTimer.setObjectName("tDetectScan");

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "common/file_descriptor.h"
 #include "iptools/syslog_message.h"
 
 namespace qv {
@@ -113,11 +114,11 @@ void SyslogForwarder::run() {
         const std::string message = m_queue.front();
         m_sending = true;
         lock.unlock();
-        if (m_socket >= 0 && m_target.transport == SyslogTarget::Transport::Tcp &&
-            peerClosed(m_socket)) {
+        if (m_socket && m_target.transport == SyslogTarget::Transport::Tcp &&
+            peerClosed(m_socket.get())) {
             disconnect();
         }
-        const bool sent = (m_socket >= 0 || connectToCollector()) && sendOne(message);
+        const bool sent = (m_socket || connectToCollector()) && sendOne(message);
         lock.lock();
         m_sending = false;
         if (sent) {
@@ -147,38 +148,33 @@ bool SyslogForwarder::connectToCollector() {
                       &found) != 0) {
         return false;
     }
-    for (const addrinfo* a = found; a != nullptr && m_socket < 0; a = a->ai_next) {
-        const int fd =
-            ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
-        if (fd < 0) {
+    for (const addrinfo* a = found; a != nullptr && !m_socket; a = a->ai_next) {
+        FileDescriptor fd(
+            ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol));
+        if (!fd) {
             continue;
         }
-        const int result = ::connect(fd, a->ai_addr, a->ai_addrlen);
-        if (result == 0 || (errno == EINPROGRESS && connected(fd))) {
-            m_socket = fd;
-        } else {
-            ::close(fd);
+        const int result = ::connect(fd.get(), a->ai_addr, a->ai_addrlen);
+        if (result == 0 || (errno == EINPROGRESS && connected(fd.get()))) {
+            m_socket = std::move(fd);
         }
     }
     ::freeaddrinfo(found);
-    return m_socket >= 0;
+    return m_socket.valid();
 }
 
 bool SyslogForwarder::sendOne(const std::string& message) {
     if (m_target.transport == SyslogTarget::Transport::Udp) {
         // One message per datagram; a connected UDP socket learns of a closed port from the
         // ICMP answer to an earlier datagram, and is then made again.
-        return ::send(m_socket, message.data(), message.size(), MSG_NOSIGNAL) ==
+        return ::send(m_socket.get(), message.data(), message.size(), MSG_NOSIGNAL) ==
                static_cast<ssize_t>(message.size());
     }
-    return sendAll(m_socket, octetCounted(message));
+    return sendAll(m_socket.get(), octetCounted(message));
 }
 
 void SyslogForwarder::disconnect() {
-    if (m_socket >= 0) {
-        ::close(m_socket);
-        m_socket = -1;
-    }
+    m_socket.reset();
 }
 
 } // namespace qv

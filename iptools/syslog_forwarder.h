@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "common/file_descriptor.h"
+
 #include "iptools/syslog_target.h"
 
 namespace qv {
@@ -54,7 +56,7 @@ private:
     bool m_draining = false;
     std::atomic<std::uint64_t> m_sent{0};
     std::atomic<std::uint64_t> m_dropped{0};
-    int m_socket = -1; // the sending thread's alone
+    FileDescriptor m_socket; // the sending thread's alone
     std::thread m_thread;
 };
 

@@ -8,12 +8,6 @@ namespace qv {
 
 UdpSocket::UdpSocket() : m_fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
 
-UdpSocket::~UdpSocket() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
-
 sockaddr_in socketAddress(const IPv4Address& ip, std::uint16_t port) {
     sockaddr_in address{};
     address.sin_family = AF_INET;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <netinet/in.h>
 
+#include "common/file_descriptor.h"
+
 #include "common/addresses.h"
 
 namespace qv {
@@ -11,13 +13,10 @@ namespace qv {
 class UdpSocket {
 public:
     UdpSocket();
-    ~UdpSocket();
-    UdpSocket(const UdpSocket&) = delete;
-    UdpSocket& operator=(const UdpSocket&) = delete;
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
 
 private:
-    int m_fd;
+    FileDescriptor m_fd;
 };
 
 sockaddr_in socketAddress(const IPv4Address& ip, std::uint16_t port);

@@ -29,6 +29,6 @@ bool LoadSettings(Settings& record, const DataFolder& folder, const std::string&
 
 // Writes the scrambled record to a new file and renames it over Quorvane.cfg. False when the
 // file could not be written; the old file is then left as it was.
-bool SaveSettings(const Settings& record, const DataFolder& folder);
+[[nodiscard]] bool SaveSettings(const Settings& record, const DataFolder& folder);
 
 } // namespace qv

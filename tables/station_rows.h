@@ -52,7 +52,7 @@ private:
 
 // Deletes every station and writes the empty table to `path` under one hold of the guard, so no
 // station a capture thread adds in between is in the file or lost from memory unsaved.
-struct Cleared {
+struct [[nodiscard]] Cleared {
     int stations = 0;   // how many were deleted
     bool saved = false; // the file was written
 };

@@ -26,7 +26,9 @@ namespace {
 using namespace qv;
 
 int fail(const std::string& reason) {
-    writeAll(STDOUT_FILENO, encodeTextMessage(HelperMessageType::Failed, reason));
+    // A parent that is gone hears nothing either way: the status says it.
+    static_cast<void>(
+        writeAll(STDOUT_FILENO, encodeTextMessage(HelperMessageType::Failed, reason)));
     return 1;
 }
 

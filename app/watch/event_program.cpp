@@ -13,6 +13,7 @@
 
 #include "common/addresses.h"
 #include "common/date_time.h"
+#include "common/file_descriptor.h"
 
 extern char** environ;
 
@@ -72,9 +73,8 @@ EventProgram::~EventProgram() {
         m_queue.clear();
     }
     const std::uint64_t one = 1;
-    static_cast<void>(::write(m_wake, &one, sizeof one));
+    static_cast<void>(::write(m_wake.get(), &one, sizeof one));
     m_thread.join();
-    ::close(m_wake);
 }
 
 void EventProgram::take(const EventEntry& entry, const Event& event) noexcept {
@@ -92,7 +92,7 @@ void EventProgram::take(const EventEntry& entry, const Event& event) noexcept {
         return;
     }
     const std::uint64_t one = 1;
-    static_cast<void>(::write(m_wake, &one, sizeof one));
+    static_cast<void>(::write(m_wake.get(), &one, sizeof one));
 }
 
 bool EventProgram::finish(std::chrono::milliseconds limit) {
@@ -129,19 +129,19 @@ void EventProgram::loop() {
         if (stopping && m_running.empty()) {
             return;
         }
-        std::vector<pollfd> ready{{m_wake, POLLIN, 0}};
+        std::vector<pollfd> ready{{m_wake.get(), POLLIN, 0}};
         for (const Run& run : m_running) {
-            ready.push_back({run.output, POLLIN, 0});
+            ready.push_back({run.output.get(), POLLIN, 0});
         }
         ::poll(ready.data(), ready.size(), 100);
         std::uint64_t count = 0;
-        static_cast<void>(::read(m_wake, &count, sizeof count));
+        static_cast<void>(::read(m_wake.get(), &count, sizeof count));
         for (Run& run : m_running) {
             readOutput(run);
             reap(run);
         }
         const auto ended = std::remove_if(m_running.begin(), m_running.end(),
-                                          [](const Run& r) { return r.exited && r.output < 0; });
+                                          [](const Run& r) { return r.exited && !r.output; });
         m_busy.fetch_sub(static_cast<std::size_t>(m_running.end() - ended));
         m_running.erase(ended, m_running.end());
     }
@@ -164,17 +164,19 @@ void EventProgram::startWaiting() {
 
 void EventProgram::start(const std::vector<std::string>& environment) {
     std::vector<std::string> owned = environment;
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC) != 0) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
         m_failed.fetch_add(1);
         m_busy.fetch_sub(1);
         return;
     }
+    FileDescriptor output(ends[0]);
+    FileDescriptor input(ends[1]);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, pipe[1], STDERR_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, input.get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, input.get(), STDERR_FILENO);
     // Nothing else of the watcher's (its capture sockets above all) reaches the program.
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     // The watcher blocks its stop signals and ignores SIGPIPE; the program starts as programs do,
@@ -199,9 +201,8 @@ void EventProgram::start(const std::vector<std::string>& environment) {
         ::posix_spawnp(&pid, m_program.c_str(), &actions, &attributes, argv, env.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    ::close(pipe[1]);
+    input.reset();
     if (error != 0) {
-        ::close(pipe[0]);
         std::fprintf(m_errors, "quorvane-watch: cannot run %s: %s\n", m_program.c_str(),
                      std::strerror(error));
         m_failed.fetch_add(1);
@@ -211,21 +212,21 @@ void EventProgram::start(const std::vector<std::string>& environment) {
     m_started.fetch_add(1);
     Run run;
     run.pid = pid;
-    run.output = pipe[0];
+    run.output = std::move(output);
     run.deadline = SteadyClock::now() + m_limit;
     m_running.push_back(std::move(run));
 }
 
 void EventProgram::readOutput(Run& run) {
-    if (run.output < 0) {
+    if (!run.output) {
         return;
     }
-    pollfd ready{run.output, POLLIN, 0};
+    pollfd ready{run.output.get(), POLLIN, 0};
     if (::poll(&ready, 1, 0) <= 0) {
         return;
     }
     char chunk[4096];
-    const ssize_t n = ::read(run.output, chunk, sizeof chunk);
+    const ssize_t n = ::read(run.output.get(), chunk, sizeof chunk);
     if (n > 0) {
         run.partial.append(chunk, static_cast<std::size_t>(n));
     }
@@ -238,8 +239,7 @@ void EventProgram::readOutput(Run& run) {
         if (!run.partial.empty()) {
             std::fprintf(m_errors, "%s: %s\n", m_name.c_str(), run.partial.c_str());
         }
-        ::close(run.output);
-        run.output = -1;
+        run.output.reset();
     }
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/watch/event_sink.h"
+#include "common/file_descriptor.h"
 
 namespace qv {
 
@@ -51,7 +52,7 @@ public:
 private:
     struct Run {
         pid_t pid = -1;
-        int output = -1; // the read end of its standard output and error
+        FileDescriptor output; // the read end of its standard output and error
         std::chrono::steady_clock::time_point deadline;
         bool terminated = false;
         bool exited = false;
@@ -69,7 +70,7 @@ private:
     std::string m_name; // the program's file name, before each line of its output
     std::FILE* m_errors;
     std::chrono::milliseconds m_limit;
-    int m_wake = -1; // an eventfd: new work, or the end
+    FileDescriptor m_wake; // an eventfd: new work, or the end
     std::mutex m_guard;
     std::deque<std::vector<std::string>> m_queue; // the environments of the runs to start
     bool m_stopping = false;

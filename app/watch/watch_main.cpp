@@ -64,6 +64,7 @@ void reportSyslog(SyslogForwarder& forwarder, std::FILE* errors) {
 
 void reportProgram(EventProgram& program, std::FILE* errors) {
     program.finish(PROGRAM_GRACE);
+    say(errors, program.started(), "runs of the event program were started");
     say(errors, program.dropped(), "events ran no program: too many were waiting for one");
     say(errors, program.failed(), "runs of the event program could not be started");
 }

@@ -16,6 +16,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "common/file_descriptor.h"
 #include "engine/helper/helper_protocol.h"
 
 namespace qv {
@@ -24,30 +25,6 @@ namespace {
 constexpr int OPEN_WAIT_MS = 5000;
 constexpr auto END_WAIT = std::chrono::seconds(1);
 constexpr int PIPE_SIZE = 1 << 20;
-
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() { reset(); }
-    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Fd& operator=(Fd&& other) noexcept {
-        if (this != &other) {
-            reset();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-    int get() const { return m_fd; }
-    void reset() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-
-private:
-    int m_fd;
-};
 
 // Exactly `bytes.size()` bytes; false at the end of the stream or on an error.
 bool readExact(int fd, std::span<std::uint8_t> bytes) {
@@ -83,7 +60,7 @@ void endHelper(pid_t pid) {
 
 class HelperSource final : public CaptureSource {
 public:
-    HelperSource(pid_t pid, Fd toHelper, Fd fromHelper, Fd wake)
+    HelperSource(pid_t pid, FileDescriptor toHelper, FileDescriptor fromHelper, FileDescriptor wake)
         : m_pid(pid), m_toHelper(std::move(toHelper)), m_fromHelper(std::move(fromHelper)),
           m_wake(std::move(wake)) {}
     ~HelperSource() override {
@@ -108,9 +85,9 @@ private:
     [[noreturn]] void helperEnded() const { throw std::runtime_error("the capture helper ended"); }
 
     pid_t m_pid;
-    Fd m_toHelper;
-    Fd m_fromHelper;
-    Fd m_wake;
+    FileDescriptor m_toHelper;
+    FileDescriptor m_fromHelper;
+    FileDescriptor m_wake;
     CaptureCounters m_counters;
 };
 
@@ -242,14 +219,14 @@ std::unique_ptr<CaptureSource> HelperDriver::openAdapter(const std::string& name
         error = std::string("cannot make a pipe: ") + std::strerror(errno);
         return nullptr;
     }
-    Fd toRead(toHelper[0]), toWrite(toHelper[1]);
+    FileDescriptor toRead(toHelper[0]), toWrite(toHelper[1]);
     if (::pipe2(fromHelper, O_CLOEXEC) != 0) {
         error = std::string("cannot make a pipe: ") + std::strerror(errno);
         return nullptr;
     }
-    Fd fromRead(fromHelper[0]), fromWrite(fromHelper[1]);
+    FileDescriptor fromRead(fromHelper[0]), fromWrite(fromHelper[1]);
     ::fcntl(fromRead.get(), F_SETPIPE_SZ, PIPE_SIZE); // a larger pipe rides out a busy moment
-    Fd wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    FileDescriptor wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (wake.get() < 0) {
         error = std::string("cannot make an event: ") + std::strerror(errno);
         return nullptr;

@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "common/file_descriptor.h"
 #include "engine/capture_walk.h"
 #include "engine/pcap/pcap_library.h"
 
@@ -42,11 +43,8 @@ struct PendingFrame {
 
 class PcapSource final : public CaptureSource {
 public:
-    PcapSource(pcap_t* handle, int wakeFd) : m_handle(handle), m_wakeFd(wakeFd) {}
-    ~PcapSource() override {
-        api().close(m_handle);
-        ::close(m_wakeFd);
-    }
+    PcapSource(pcap_t* handle, FileDescriptor wake) : m_handle(handle), m_wake(std::move(wake)) {}
+    ~PcapSource() override { api().close(m_handle); }
 
     ReadResult read(std::span<std::uint8_t> buffer) override;
     void pause(std::chrono::milliseconds limit) override {
@@ -54,7 +52,7 @@ public:
     }
     void wake() override {
         const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t n = ::write(m_wakeFd, &one, sizeof one);
+        [[maybe_unused]] const ssize_t n = ::write(m_wake.get(), &one, sizeof one);
     }
     CaptureCounters counters() override;
 
@@ -63,7 +61,7 @@ private:
     bool waitForFrames(int timeoutMs);
 
     pcap_t* m_handle;
-    int m_wakeFd;
+    FileDescriptor m_wake;
     std::vector<PendingFrame> m_pending;
     std::span<std::uint8_t> m_buffer;
     std::size_t m_used = 0;
@@ -73,13 +71,13 @@ private:
 
 // Waits for a block of frames from the kernel or for a wake; false when woken.
 bool PcapSource::waitForFrames(int timeoutMs) {
-    pollfd fds[2] = {{api().get_selectable_fd(m_handle), POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+    pollfd fds[2] = {{api().get_selectable_fd(m_handle), POLLIN, 0}, {m_wake.get(), POLLIN, 0}};
     if (::poll(fds, 2, timeoutMs) <= 0) {
         return true; // time-out: the kernel may still hold a partly filled block
     }
     if (fds[1].revents & POLLIN) {
         std::uint64_t count;
-        [[maybe_unused]] const ssize_t n = ::read(m_wakeFd, &count, sizeof count);
+        [[maybe_unused]] const ssize_t n = ::read(m_wake.get(), &count, sizeof count);
         return false;
     }
     return true;
@@ -171,16 +169,14 @@ bool isEthernetInterface(const std::string& name) {
     if (name.empty() || name.size() >= IFNAMSIZ) {
         return false;
     }
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
+    const FileDescriptor fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!fd) {
         return false;
     }
     ifreq request{};
     std::memcpy(request.ifr_name, name.c_str(), name.size());
-    const bool ethernet =
-        ::ioctl(fd, SIOCGIFHWADDR, &request) == 0 && request.ifr_hwaddr.sa_family == ARPHRD_ETHER;
-    ::close(fd);
-    return ethernet;
+    return ::ioctl(fd.get(), SIOCGIFHWADDR, &request) == 0 &&
+           request.ifr_hwaddr.sa_family == ARPHRD_ETHER;
 }
 
 std::vector<AdapterInfo> PcapDriver::listAdapters() {
@@ -217,15 +213,12 @@ std::unique_ptr<CaptureSource> PcapDriver::openAdapter(const std::string& name,
         error = errorText;
         return nullptr;
     }
-    const int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wakeFd < 0 || !configure(handle, error)) {
-        if (wakeFd >= 0) {
-            ::close(wakeFd);
-        }
+    FileDescriptor wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!wake || !configure(handle, error)) {
         api().close(handle);
         return nullptr;
     }
-    return std::make_unique<PcapSource>(handle, wakeFd);
+    return std::make_unique<PcapSource>(handle, std::move(wake));
 }
 
 } // namespace qv

@@ -60,7 +60,7 @@ TEST(FileIo, AReplacementKeepsThePermissionsAndOverwritesAStaleNewFile) {
     ASSERT_TRUE(replaceFileContents((root / "fresh").string(), std::vector<std::uint8_t>{1}));
     EXPECT_EQ(modeOf(root / "fresh"), 0664u); // whatever the umask
     bool created = false;
-    ::close(openForAppend((root / "appended").string(), created));
+    EXPECT_TRUE(openForAppend((root / "appended").string(), created).valid());
     EXPECT_EQ(modeOf(root / "appended"), 0664u);
 }
 
@@ -117,16 +117,13 @@ TEST(FileIo, AnEmptyFileOpenedForAppendingCountsAsNew) {
     test::TempFolder root;
     const std::string path = (root / "Events.csv").string();
     bool created = false;
-    int fd = openForAppend(path, created);
+    FileDescriptor fd = openForAppend(path, created);
     EXPECT_TRUE(created);
-    ::close(fd);
     fd = openForAppend(path, created);
     EXPECT_TRUE(created); // still empty
-    ASSERT_TRUE(writeAll(fd, std::string_view("line\r\n")));
-    ::close(fd);
+    ASSERT_TRUE(writeAll(fd.get(), std::string_view("line\r\n")));
     fd = openForAppend(path, created);
     EXPECT_FALSE(created);
-    ::close(fd);
 }
 
 } // namespace

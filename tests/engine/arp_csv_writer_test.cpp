@@ -125,12 +125,12 @@ TEST_F(ArpCsv, ALineThatCannotBeWrittenIsDroppedSilently) {
 void appendOneLine(const DataFolder& folder, const Settings& s, const std::string& line) {
     const std::string path = folder.DataFilePath(ARP_CSV_FILE_NAME);
     bool isNew = false;
-    int fd = openForAppend(path, isNew);
-    ASSERT_GE(fd, 0);
+    FileDescriptor fd = openForAppend(path, isNew);
+    ASSERT_TRUE(fd.valid());
     struct stat status {};
-    ::fstat(fd, &status);
+    ::fstat(fd.get(), &status);
     if (s.ARPLogSizeLimited && status.st_size > arpCsvSizeLimit(s.ARPLogSizeMB)) {
-        ::close(fd);
+        fd.reset();
         const std::string backup = folder.DataFilePath(ARP_BACKUP_FILE_NAME);
         ::unlink(backup.c_str());
         const bool moved = ::rename(path.c_str(), backup.c_str()) == 0;
@@ -138,8 +138,7 @@ void appendOneLine(const DataFolder& folder, const Settings& s, const std::strin
         fd = openForAppend(path, created);
         isNew = isNew || moved;
     }
-    writeAll(fd, (isNew ? HEADER : std::string()) + line);
-    ::close(fd);
+    ASSERT_TRUE(writeAll(fd.get(), (isNew ? HEADER : std::string()) + line));
 }
 
 // The same lines, one by one and in batches of any size, give the same ARP.csv and ARP.bak byte

@@ -126,13 +126,13 @@ TEST(TablesConcurrency, TheGuiSideNeverLosesTearsOrDoublesWhatCaptureAdds) {
             ASSERT_TRUE(cleared.saved);
             deleted += cleared.stations;
         }
-        journal.RewriteEventsTable([&] {
+        EXPECT_TRUE(journal.RewriteEventsTable([&] {
             owner.apply();
             if (!owner.list.empty() && round % 2 == 0) {
                 owner.list.erase(owner.list.begin());
             }
             return owner.list;
-        });
+        }));
         scans.detectScans();
     }
     for (std::thread& thread : capture) {

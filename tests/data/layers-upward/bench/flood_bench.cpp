@@ -1,0 +1,3 @@
+#include <pcap.h>
+
+#include "gui/main_window.h"
