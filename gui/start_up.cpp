@@ -17,6 +17,7 @@
 #include "common/instance_lock.h"
 #include "engine/helper/helper_driver.h"
 #include "engine/pcap/pcap_driver.h"
+#include "gui/install_paths.h"
 #include "gui/instance_channel.h"
 #include "gui/tray_program.h"
 #include "gui/web_pages.h"
@@ -136,7 +137,7 @@ EndSignals::EndSignals(QObject* parent) : QObject(parent) {
 EndSignals::~EndSignals() = default;
 
 bool userCanCapture() {
-    return usableCaptureHelper(programFolder(), QUORVANE_INSTALLED_HELPER).has_value();
+    return usableCaptureHelper(programFolder(), installedCaptureHelper()).has_value();
 }
 
 namespace {
@@ -199,7 +200,7 @@ int runTrayProgram(const TrayStart& start, StartUpDialogs& dialogs,
         dialogs.reportFolderProblem(folderProblemText(folder, *problem));
     }
     PcapDriver lister;
-    HelperDriver driver(findCaptureHelper(programFolder(), QUORVANE_INSTALLED_HELPER), lister);
+    HelperDriver driver(findCaptureHelper(programFolder(), installedCaptureHelper()), lister);
     TrayProgram program(folder, driver);
     QObject::connect(&channel, &InstanceChannel::requested, &program,
                      [&program](const InstanceRequest& request) {

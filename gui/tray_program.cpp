@@ -10,6 +10,7 @@
 
 #include "app/folder_repair.h"
 #include "common/file_io.h"
+#include "gui/install_paths.h"
 #include "gui/web_pages.h"
 #include "iptools/netbios_name_service.h"
 #include "tables/station_rows.h"
@@ -24,14 +25,13 @@ constexpr auto SEND_JOB_GRACE = std::chrono::seconds(2);
 std::string soundFolder() {
     const std::string program = programFolder();
     for (const std::string& folder :
-         {program + "../share/quorvane/", std::string(QUORVANE_INSTALLED_DATA),
-          std::string(QUORVANE_BUILD_TREE)}) {
+         {program + "../share/quorvane/", installedDataFolder(), buildTree()}) {
         const QFileInfo sound(QString::fromStdString(folder + "event.wav"));
         if (sound.isFile()) {
             return sound.canonicalPath().toStdString() + "/";
         }
     }
-    return QUORVANE_INSTALLED_DATA;
+    return installedDataFolder();
 }
 
 DesktopSession DesktopSession::current() {

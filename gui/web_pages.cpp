@@ -4,6 +4,7 @@
 #include <QLocale>
 
 #include "common/file_io.h"
+#include "gui/install_paths.h"
 
 namespace qv {
 namespace {
@@ -12,14 +13,14 @@ namespace {
 // the build tree it was built in.
 QString documentationFolder() {
     const QString program = QString::fromStdString(programFolder());
-    for (const QString& folder :
-         {program + "../share/doc/Quorvane/", QStringLiteral(QUORVANE_INSTALLED_DOC),
-          QStringLiteral(QUORVANE_BUILD_TREE "doc/")}) {
+    const QString installed = QString::fromStdString(installedDocFolder());
+    for (const QString& folder : {program + "../share/doc/Quorvane/", installed,
+                                  QString::fromStdString(buildTree() + "doc/")}) {
         if (QFileInfo(folder + "index.html").isFile()) {
             return QFileInfo(folder).canonicalFilePath() + "/";
         }
     }
-    return QStringLiteral(QUORVANE_INSTALLED_DOC);
+    return installed;
 }
 
 } // namespace

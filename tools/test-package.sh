@@ -77,6 +77,22 @@ wait $watcher || fail "the watcher did not end cleanly on SIGTERM: $(cat "$out")
 [ "$(stat -c '%U:%G %a' /var/lib/Quorvane/ipmac.dat)" = "quorvane:quorvane 664" ] ||
     fail "ipmac.dat: $(stat -c '%U:%G %a' /var/lib/Quorvane/ipmac.dat)"
 
+# The program the watcher runs for each event has none of the service's capabilities.
+caps=$(mktemp -d)
+chmod 0777 "$caps"
+printf '#!/bin/sh\ngrep -E "^Cap(Eff|Prm|Amb):" /proc/self/status >"%s/$$"\n' "$caps" >"$caps/event.sh"
+chmod 0755 "$caps/event.sh"
+# shellcheck disable=SC2086
+$as_service /usr/bin/quorvane-watch --data-dir /var/lib/Quorvane --exec "$caps/event.sh" \
+    --read tests/data/captures/distance-lan-ip-conflict.pcapng >/dev/null 2>&1 ||
+    fail "the watcher with an event program did not replay"
+runs=$(find "$caps" -type f ! -name event.sh | wc -l)
+[ "$runs" -eq 10 ] || fail "the event program ran $runs times, not 10"
+if grep -hv "0000000000000000" "$caps"/[0-9]*; then
+    fail "the event program has capabilities"
+fi
+rm -rf "$caps"
+
 # Removal leaves the configuration file (a conffile) and the data; purging takes them too.
 conffiles=$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles)
 files=$(echo "$contents" | awk '$1 !~ /^d/ {print substr($6, 2)}')

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,6 +53,73 @@ std::vector<char*> spawnEnvironment(std::vector<std::string>& event) {
     return out;
 }
 
+// The program named, looked for on PATH when the name has no slash (as a shell would).
+std::string pathOf(const std::string& program) {
+    if (program.find('/') != std::string::npos) {
+        return program;
+    }
+    const char* search = std::getenv("PATH");
+    std::string folders = search != nullptr ? search : "/usr/local/bin:/usr/bin:/bin";
+    for (std::size_t start = 0; start <= folders.size();) {
+        const std::size_t end = std::min(folders.find(':', start), folders.size());
+        const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+        const std::string candidate = folder + "/" + program;
+        if (::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+        start = end + 1;
+    }
+    return program;
+}
+
+// Starts `path` in a child process as programs start: in a process group of its own (which its
+// time limit ends whole), with no signal blocked or ignored (the watcher blocks its stop signals
+// and ignores SIGPIPE), without the capabilities the watcher may hold (the service's capture
+// capabilities are ambient, and would pass to it), with `output` as its standard output and
+// error, and none of the watcher's other descriptors (its capture sockets above all). Between
+// the fork and the exec only system calls run. The error of a start that failed, else 0.
+int spawn(const std::string& path, char* const argv[], char* const env[], int output, pid_t& pid) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return errno;
+    }
+    FileDescriptor status(ends[0]);
+    FileDescriptor statusWriter(ends[1]);
+    pid = ::fork();
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        struct sigaction standard {};
+        standard.sa_handler = SIG_DFL;
+        ::sigaction(SIGPIPE, &standard, nullptr);
+        ::prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_CLEAR_ALL, 0, 0, 0);
+        const int nothing = ::open("/dev/null", O_RDONLY);
+        ::dup2(nothing, STDIN_FILENO);
+        ::dup2(output, STDOUT_FILENO);
+        ::dup2(output, STDERR_FILENO);
+        if (::close_range(STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
+            for (int fd = STDERR_FILENO + 1; fd < 65536; ++fd) {
+                ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+            }
+        }
+        ::execve(path.c_str(), argv, env);
+        const int failure = errno;
+        static_cast<void>(::write(statusWriter.get(), &failure, sizeof failure));
+        ::_exit(127);
+    }
+    int failure = pid < 0 ? errno : 0;
+    statusWriter.reset();
+    if (pid > 0 && ::read(status.get(), &failure, sizeof failure) != sizeof failure) {
+        failure = 0; // the exec took place, and closed the pipe
+    }
+    if (failure != 0 && pid > 0) {
+        ::waitpid(pid, nullptr, 0);
+    }
+    return failure;
+}
+
 std::string fileName(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -61,8 +128,8 @@ std::string fileName(const std::string& path) {
 } // namespace
 
 EventProgram::EventProgram(std::string program, std::FILE* errors, std::chrono::milliseconds limit)
-    : m_program(std::move(program)), m_name(fileName(m_program)), m_errors(errors), m_limit(limit),
-      m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    : m_program(std::move(program)), m_path(pathOf(m_program)), m_name(fileName(m_program)),
+      m_errors(errors), m_limit(limit), m_wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     m_thread = std::thread([this] { loop(); });
 }
 
@@ -172,35 +239,11 @@ void EventProgram::start(const std::vector<std::string>& environment) {
     }
     FileDescriptor output(ends[0]);
     FileDescriptor input(ends[1]);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, input.get(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, input.get(), STDERR_FILENO);
-    // Nothing else of the watcher's (its capture sockets above all) reaches the program.
-    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-    // The watcher blocks its stop signals and ignores SIGPIPE; the program starts as programs do,
-    // in a process group of its own, which its time limit ends whole.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigset_t defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
-                                              POSIX_SPAWN_SETPGROUP);
     std::vector<char*> env = spawnEnvironment(owned);
-    std::string program = m_program;
+    std::string program = m_path;
     char* argv[] = {program.data(), nullptr};
     pid_t pid = -1;
-    const int error =
-        ::posix_spawnp(&pid, m_program.c_str(), &actions, &attributes, argv, env.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const int error = spawn(m_path, argv, env.data(), input.get(), pid);
     input.reset();
     if (error != 0) {
         std::fprintf(m_errors, "quorvane-watch: cannot run %s: %s\n", m_program.c_str(),

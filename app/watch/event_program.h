@@ -67,6 +67,7 @@ private:
     void enforceLimit(Run& run, std::chrono::steady_clock::time_point now);
 
     std::string m_program;
+    std::string m_path; // where it was found
     std::string m_name; // the program's file name, before each line of its output
     std::FILE* m_errors;
     std::chrono::milliseconds m_limit;
