@@ -29,7 +29,8 @@ Monitor::Monitor(const DataFolder& folder, const Clock& clock, EventListOwner& o
                                              std::string_view sender, std::string_view text) {
           return SendMessengerMessage(target, recipient, sender, text, broadcasts->get());
       }),
-      m_notifier(m_settings, m_journal, presenters.balloon, presenters.sound, &m_sendJobs),
+      m_notifier(m_settings, m_journal, clock,
+                 {presenters.balloon, presenters.sound, &m_sendJobs, std::move(presenters.more)}),
       m_detector(m_settings, *m_stations, *m_liveLog, m_csv, m_notifier, clock),
       m_scans(m_settings, *m_stations, *m_liveLog, m_notifier, clock, m_detector.adapterNames()),
       m_settingsFile(m_folder.DataFilePath(SETTINGS_FILE_NAME), SETTINGS_SIZE),

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/stored_file.h"
 #include "common/clock.h"
@@ -22,11 +23,13 @@
 
 namespace qv {
 
-// What shows an event besides the journal: the tray's balloon and the sound player. The headless
-// watcher has neither.
+// What shows an event besides the journal and the network messages: the tray's balloon and the
+// sound player, which the headless watcher has not, and whatever else announces events (the
+// watcher's event program and syslog collector).
 struct Presenters {
     BalloonPresenter* balloon = nullptr;
     SoundPlayer* sound = nullptr;
+    std::vector<AnnouncementSink*> more;
 };
 
 // The engine's single instances wired together on one data folder and one clock: the settings
@@ -73,6 +76,7 @@ public:
     // Where message targets known only by NetBIOS name are asked for: the program sets the
     // capturing adapters' networks.
     NetbiosBroadcasts& netbiosBroadcasts() { return *m_broadcasts; }
+    Notifier& notifier() { return m_notifier; }
     ArpDetector& detector() { return m_detector; }
     ScanDetector& scans() { return m_scans; }
 

@@ -28,6 +28,8 @@ using namespace std::chrono_literals;
 constexpr std::uint64_t MAX_FRAMES = 1'000'000;
 constexpr auto MAX_FLOOD = 10s;
 constexpr std::uint32_t STATIONS = 1000;
+// More stations than the table holds: with the table full, every frame is a new binding.
+constexpr std::uint32_t FLOOD_STATIONS = 20'000;
 
 // Waits until the capture has taken everything it is going to take.
 void waitForQuiet(const CaptureRun& run, std::uint64_t sent) {
@@ -105,20 +107,21 @@ void captureFlood(benchmark::State& state, Flood flood) {
     state.counters["reads"] = static_cast<double>(run.reads());
     state.counters["pauses"] = static_cast<double>(run.pauses());
     state.counters["flood_s"] = floodSeconds;
+    state.counters["journaled"] = static_cast<double>(owner.events);
 }
 
-std::vector<std::array<std::uint8_t, 42>> stationFrames() {
+std::vector<std::array<std::uint8_t, 42>> stationFrames(std::uint32_t stations) {
     std::vector<std::array<std::uint8_t, 42>> frames;
-    for (std::uint32_t n = 0; n < STATIONS; ++n) {
+    for (std::uint32_t n = 0; n < stations; ++n) {
         frames.push_back(bench::arpRequest(bench::stationMac(n), bench::stationIp(n),
-                                           bench::stationIp((n + 1) % STATIONS)));
+                                           bench::stationIp((n + 1) % stations)));
     }
     return frames;
 }
 
-// A raw socket sending as fast as it can, one frame per call.
+// A raw socket sending as fast as it can, one frame per call, from `state.range(0)` stations.
 void BM_CaptureFlood_RawSocket(benchmark::State& state) {
-    const auto frames = stationFrames();
+    const auto frames = stationFrames(static_cast<std::uint32_t>(state.range(0)));
     captureFlood(state, [&](const test::VethPair& pair) {
         std::uint64_t sent = 0;
         test::VethPair::runIn(pair.namespaceA(), [&] {
@@ -144,7 +147,7 @@ void BM_CaptureFlood_Tcpreplay(benchmark::State& state) {
     const std::string capture = (scratch.path() / "flood.pcap").string();
     {
         test::PcapWriter pcap(1);
-        const auto frames = stationFrames();
+        const auto frames = stationFrames(static_cast<std::uint32_t>(state.range(0)));
         for (std::uint64_t i = 0; i < MAX_FRAMES; ++i) {
             pcap.add(1'796'580'112, 0,
                      std::vector<std::uint8_t>(frames[i % frames.size()].begin(),
@@ -160,8 +163,18 @@ void BM_CaptureFlood_Tcpreplay(benchmark::State& state) {
     });
 }
 
-BENCHMARK(BM_CaptureFlood_RawSocket)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK(BM_CaptureFlood_Tcpreplay)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_CaptureFlood_RawSocket)
+    ->Arg(STATIONS)
+    ->Arg(FLOOD_STATIONS)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+BENCHMARK(BM_CaptureFlood_Tcpreplay)
+    ->Arg(STATIONS)
+    ->Arg(FLOOD_STATIONS)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 } // namespace
 

@@ -82,12 +82,12 @@ ArpDetector::ArpDetector(const SharedSettings& settings, StationTable& table, Ar
       m_clock(clock) {}
 
 void ArpDetector::processArpFrame(ArpFrameBytes frame, AdapterId adapter) noexcept {
-    ArpCsvBatch line;
-    processArpFrame(frame, line, adapter);
-    writeArpCsv(line);
+    FrameBatch one;
+    processArpFrame(frame, one, adapter);
+    endBatch(one);
 }
 
-void ArpDetector::processArpFrame(ArpFrameBytes frame, ArpCsvBatch& batch,
+void ArpDetector::processArpFrame(ArpFrameBytes frame, FrameBatch& batch,
                                   AdapterId adapter) noexcept {
     try {
         process(frame, batch, adapter);
@@ -96,18 +96,29 @@ void ArpDetector::processArpFrame(ArpFrameBytes frame, ArpCsvBatch& batch,
     }
 }
 
-void ArpDetector::writeArpCsv(ArpCsvBatch& batch) noexcept {
+// Events that could not be announced (no memory) are counted as frames cut short.
+void ArpDetector::announceEvents(FrameBatch& batch) noexcept {
     try {
-        m_csv.appendArpCsv(batch);
+        m_announcer.AnnounceEvents(batch.events);
     } catch (...) {
-        m_failedFrames.fetch_add(batch.lines(), std::memory_order_relaxed);
+        m_failedFrames.fetch_add(batch.events.size(), std::memory_order_relaxed);
     }
-    batch.clear();
+    batch.events.clear();
+}
+
+void ArpDetector::endBatch(FrameBatch& batch) noexcept {
+    announceEvents(batch);
+    try {
+        m_csv.appendArpCsv(batch.lines);
+    } catch (...) {
+        m_failedFrames.fetch_add(batch.lines.lines(), std::memory_order_relaxed);
+    }
+    batch.lines.clear();
 }
 
 // One reading of the clock serves the log entry, the table's stamp and the file's line: the local
 // clock costs a time-zone conversion, and the three moments lie microseconds apart anyway.
-void ArpDetector::process(ArpFrameBytes frame, ArpCsvBatch& batch, AdapterId adapter) {
+void ArpDetector::process(ArpFrameBytes frame, FrameBatch& batch, AdapterId adapter) {
     const TDateTime t = m_clock.now();
     m_liveLog.lock().appendArpLog(frame, t, adapter);
 
@@ -118,7 +129,7 @@ void ArpDetector::process(ArpFrameBytes frame, ArpCsvBatch& batch, AdapterId ada
     auto raise = [&](Event event) {
         if (m_settings.flag(eventKindFlag(event.kind))) {
             event.adapter = m_adapterNames.name(adapter);
-            m_announcer.AnnounceEvent(event);
+            batch.events.push_back(std::move(event));
         }
     };
     if (isZeroOrBroadcast(source) || isZeroOrBroadcast(mac)) {
@@ -143,7 +154,7 @@ void ArpDetector::process(ArpFrameBytes frame, ArpCsvBatch& batch, AdapterId ada
     if (binding) {
         raise(std::move(*binding));
     }
-    appendCsvLine(batch, f, t);
+    appendCsvLine(batch.lines, f, t);
 }
 
 } // namespace qv

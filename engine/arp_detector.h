@@ -2,16 +2,25 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "common/clock.h"
 #include "engine/adapter_names.h"
 #include "engine/arp_csv_writer.h"
 #include "engine/arp_log.h"
 #include "engine/station_table.h"
+#include "events/event.h"
 #include "events/event_announcer.h"
 #include "settings/shared_settings.h"
 
 namespace qv {
+
+// What a walk of one read buffer produced: the ARP.csv lines of its frames and the events they
+// raised, handed on together when the walk ends (ArpDetector::endBatch).
+struct FrameBatch {
+    ArpCsvBatch lines;
+    std::vector<Event> events;
+};
 
 // The heart of the engine: logs each accepted frame, checks its hardware addresses, classifies
 // the sender's binding against the station table, records the binding and appends the frame's
@@ -27,13 +36,15 @@ public:
     // frame, which is counted, and never the capture thread.
     // `adapter` is the capture's, whose name the frame's events carry.
     void processArpFrame(ArpFrameBytes frame, AdapterId adapter = NO_ADAPTER) noexcept;
-    // The same, with the frame's ARP.csv line added to `batch` instead of written at once: a
-    // capture thread writes the lines of one read buffer in one go, with writeArpCsv, before it
-    // reads the next.
-    void processArpFrame(ArpFrameBytes frame, ArpCsvBatch& batch,
+    // The same, with the frame's ARP.csv line and its events added to `batch` instead of handed
+    // on at once: a capture thread hands on those of one read buffer in one go, with endBatch,
+    // before it reads the next.
+    void processArpFrame(ArpFrameBytes frame, FrameBatch& batch,
                          AdapterId adapter = NO_ADAPTER) noexcept;
-    // Appends the batch's lines to ARP.csv and empties it.
-    void writeArpCsv(ArpCsvBatch& batch) noexcept;
+    // Announces the batch's events, in their order, and forgets them.
+    void announceEvents(FrameBatch& batch) noexcept;
+    // Announces the batch's events, appends its lines to ARP.csv and empties it.
+    void endBatch(FrameBatch& batch) noexcept;
 
     // Frames whose processing was cut short by an exception.
     std::uint64_t failedFrames() const { return m_failedFrames.load(std::memory_order_relaxed); }
@@ -43,7 +54,7 @@ public:
     const AdapterNames& adapterNames() const { return m_adapterNames; }
 
 private:
-    void process(ArpFrameBytes frame, ArpCsvBatch& batch, AdapterId adapter);
+    void process(ArpFrameBytes frame, FrameBatch& batch, AdapterId adapter);
 
     const SharedSettings& m_settings;
     StationTable& m_table;

@@ -14,16 +14,16 @@ public:
     DetectorSink(ArpDetector& detector, AdapterId adapter, std::atomic<std::uint64_t>& frames)
         : m_detector(detector), m_adapter(adapter), m_frames(frames) {}
     void onArpFrame(const CaptureHeader&, ArpFrameBytes frame) noexcept override {
-        m_detector.processArpFrame(frame, m_lines, m_adapter);
+        m_detector.processArpFrame(frame, m_batch, m_adapter);
         m_frames.fetch_add(1, std::memory_order_relaxed);
     }
-    // The buffer's lines go to ARP.csv before the next read.
-    void onBufferEnd() noexcept override { m_detector.writeArpCsv(m_lines); }
+    // The buffer's events are announced and its lines go to ARP.csv before the next read.
+    void onBufferEnd() noexcept override { m_detector.endBatch(m_batch); }
 
 private:
     ArpDetector& m_detector;
     AdapterId m_adapter;
-    ArpCsvBatch m_lines;
+    FrameBatch m_batch;
     std::atomic<std::uint64_t>& m_frames;
 };
 

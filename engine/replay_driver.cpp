@@ -66,7 +66,9 @@ void ReplayDriver::onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) 
     const std::int64_t at = frameTime(header);
     runPassesUntil(at);
     m_clock.set(localTimeOfMicroseconds(at));
-    m_detector.processArpFrame(frame, m_lines);
+    m_detector.processArpFrame(frame, m_batch);
+    // Each frame's events go out with the clock still at its time, so they are stamped with it.
+    m_detector.announceEvents(m_batch);
     ++m_frames;
 }
 
@@ -75,7 +77,7 @@ void ReplayDriver::onOtherFrame(const CaptureHeader& header) noexcept {
 }
 
 void ReplayDriver::onBufferEnd() noexcept {
-    m_detector.writeArpCsv(m_lines);
+    m_detector.endBatch(m_batch);
 }
 
 void ReplayDriver::finish() {

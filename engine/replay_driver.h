@@ -54,7 +54,7 @@ private:
     std::uint64_t m_passes = 0;
     std::vector<std::int64_t> m_times;
     std::size_t m_nextTime = 0;
-    ArpCsvBatch m_lines;
+    FrameBatch m_batch;
 };
 
 // The local TDateTime of an instant given in microseconds since 1970 (before it too).

@@ -91,6 +91,7 @@ int ScanDetector::trimLiveLog() noexcept {
 void ScanDetector::reportScans() noexcept {
     try {
         scan();
+        m_announcer.closeSeconds();
     } catch (...) {
         m_failedPasses.fetch_add(1, std::memory_order_relaxed);
     }

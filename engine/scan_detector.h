@@ -34,7 +34,8 @@ public:
     int trimLiveLog() noexcept;
     // The second step: holds the log's guard and then the table's while it counts and stamps;
     // announces the events afterwards, in table order, with neither guard held. Each names the
-    // adapter of its binding's newest request.
+    // adapter of its binding's newest request. Then the announcer closes the seconds that are
+    // over (EventAnnouncer::closeSeconds).
     void reportScans() noexcept;
 
     std::uint64_t failedPasses() const { return m_failedPasses.load(std::memory_order_relaxed); }

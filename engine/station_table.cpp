@@ -76,21 +76,21 @@ int StationTable::Access::countByMac(const MacAddress& mac) const {
 }
 
 void StationTable::Access::reindex() {
-    m_table.m_index.rebuild(std::span(m_table.m_slots).first(static_cast<std::size_t>(count())));
+    m_table.m_index.rebuild(valid());
+    m_table.m_ages.forget();
+}
+
+std::span<const StationRecord> StationTable::Access::valid() const {
+    return std::span(m_table.m_slots).first(static_cast<std::size_t>(count()));
 }
 
 // The record seen longest ago (the lowest index among equals), which gives up its slot when the
-// table is full. Comparisons with a damaged (NaN) time are false, so such a record is passed over
-// unless every record is damaged.
-int StationTable::Access::oldestRecord() const {
-    int oldest = 0;
-    for (int i = 1; i < count(); ++i) {
-        if (m_table.m_slots[static_cast<std::size_t>(i)].lastUpdate <
-            m_table.m_slots[static_cast<std::size_t>(oldest)].lastUpdate) {
-            oldest = i;
-        }
+// table is full. A damaged (NaN) time is passed over unless every time is damaged.
+int StationTable::Access::oldestRecord() {
+    if (!m_table.m_ages.built()) {
+        m_table.m_ages.build(valid());
     }
-    return oldest;
+    return m_table.m_ages.first();
 }
 
 int StationTable::Access::touchStation(const IPv4Address& ip, const MacAddress& mac,
@@ -115,6 +115,9 @@ int StationTable::Access::touchStation(const IPv4Address& ip, const MacAddress& 
         m_table.m_index.add(i, r);
     }
     m_table.m_slots[static_cast<std::size_t>(i)].lastUpdate = now;
+    if (m_table.m_ages.built()) {
+        m_table.m_ages.changed(i, valid());
+    }
     ++m_table.m_version;
     return count();
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/station_ages.h"
 #include "engine/station_index.h"
 #include "engine/station_record.h"
 
@@ -40,6 +41,7 @@ private:
     std::uint64_t m_version = 0;
     std::array<StationRecord, STATION_SLOTS> m_slots;
     StationIndex m_index; // of records 0 to count - 1
+    StationAges m_ages;   // of records 0 to count - 1
 };
 
 class StationTable::Access {
@@ -93,8 +95,9 @@ private:
     friend class StationTable;
     Access(StationTable& table) : m_table(table), m_lock(table.m_guard) {}
     static std::size_t checked(int index);
-    int oldestRecord() const;
+    int oldestRecord();
     void reindex();
+    std::span<const StationRecord> valid() const;
 
     StationTable& m_table;
     std::unique_lock<std::mutex> m_lock;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,9 @@ struct Event {
     std::string adapter;
     // The details text, built once; it may hold a line feed.
     std::string details;
+    // For a summary of the events of one kind that a second held back: how many it stands for;
+    // 0 for an event of its own.
+    std::uint64_t summarized = 0;
 
     const char* type() const { return eventKindText(kind); }
 };

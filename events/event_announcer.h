@@ -1,5 +1,7 @@
 #pragma once
 
+#include <span>
+
 #include "events/event.h"
 
 namespace qv {
@@ -10,6 +12,15 @@ class EventAnnouncer {
 public:
     virtual ~EventAnnouncer() = default;
     virtual void AnnounceEvent(const Event& event) = 0;
+    // The events of one read buffer, in their order, handed on together; an event without a
+    // stamp may be stamped in place.
+    virtual void AnnounceEvents(std::span<Event> events) {
+        for (const Event& event : events) {
+            AnnounceEvent(event);
+        }
+    }
+    // The once-a-second pass: whatever waits for its second to be over goes out now.
+    virtual void closeSeconds() {}
 };
 
 } // namespace qv

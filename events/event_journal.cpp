@@ -48,21 +48,68 @@ std::vector<EventEntry> parseEventsText(std::string_view text) {
 EventJournal::EventJournal(const DataFolder& folder, const Clock& clock, EventListOwner& owner)
     : m_folder(folder), m_clock(clock), m_owner(owner) {}
 
-void EventJournal::JournalAppend(Event event) {
-    std::lock_guard lock(m_guard);
-    // Stamped under the guard, so the file's lines are also in time order.
-    event.stamp = m_clock.now();
+EventEntry journalEntry(const Event& event) {
     EventEntry entry{DateTimeText(event.stamp), event.type(), event.details};
     std::replace(entry.Details.begin(), entry.Details.end(), '\n', ' ');
+    return entry;
+}
+
+void EventJournal::JournalAppend(const Event& event) {
+    JournalAppend(std::span(&event, 1));
+}
+
+void EventJournal::JournalAppend(std::span<const Event> events) {
+    std::lock_guard lock(m_guard);
+    std::vector<Event> lines;
+    for (const Event& event : events) {
+        if (event.stamp != 0.0) {
+            m_limit.pass(event, lines);
+            continue;
+        }
+        // Stamped under the guard, so the file's lines are also in time order.
+        Event stamped = event;
+        stamped.stamp = m_clock.now();
+        m_limit.pass(stamped, lines);
+    }
+    writeLines(lines);
+}
+
+void EventJournal::closeSeconds(TDateTime now) {
+    std::lock_guard lock(m_guard);
+    std::vector<Event> lines;
+    m_limit.close(now, lines);
+    writeLines(lines);
+}
+
+void EventJournal::closeAll() {
+    std::lock_guard lock(m_guard);
+    std::vector<Event> lines;
+    m_limit.closeAll(lines);
+    writeLines(lines);
+}
+
+// The caller holds the guard.
+void EventJournal::writeLines(const std::vector<Event>& events) {
+    if (events.empty()) {
+        return;
+    }
     bool created = false;
     const FileDescriptor fd = openForAppend(path(), created);
     if (!fd) {
         return;
     }
+    std::vector<EventEntry> entries;
+    entries.reserve(events.size());
     std::string text = created ? std::string(EVENTS_APPEND_HEADER) + "\r\n" : std::string();
-    text += eventLine(entry) + "\r\n";
+    for (const Event& event : events) {
+        entries.push_back(journalEntry(event));
+        text += eventLine(entries.back());
+        text += "\r\n";
+    }
     static_cast<void>(writeAll(fd.get(), text)); // a failed write is not reported
-    m_owner.appendEvent(entry, event);
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        m_owner.appendEvent(entries[i], events[i]);
+    }
 }
 
 bool EventJournal::LoadEventsTable() {

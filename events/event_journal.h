@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "common/data_folder.h"
 #include "events/event.h"
 #include "events/event_list_owner.h"
+#include "events/event_rate_limit.h"
 
 namespace qv {
 
@@ -24,10 +26,18 @@ class EventJournal {
 public:
     EventJournal(const DataFolder& folder, const Clock& clock, EventListOwner& owner);
 
-    // Stamps the event, appends its line (line feeds in the details become blanks) and hands the
-    // entry with the event to the owner. When the file cannot be opened, nothing is written and
-    // the list is not changed.
-    void JournalAppend(Event event);
+    // Appends the event's line (line feeds in the details become blanks) and hands the entry with
+    // the event to the owner; an event without a stamp is stamped now. When the file cannot be
+    // opened, nothing is written and the list is not changed. At most JOURNAL_EVENTS_PER_SECOND
+    // events of one kind are journaled in a second of the clock; the rest of that second are
+    // summed up in one line of their kind once it is over (see EventRateLimit).
+    void JournalAppend(const Event& event);
+    // The events in their order, in one open, write and close of the file.
+    void JournalAppend(std::span<const Event> events);
+    // Writes the summaries of a second before `now`'s.
+    void closeSeconds(TDateTime now);
+    // Writes every summary still waiting for its second to be over: the program is ending.
+    void closeAll();
     // Replaces the owner's list with the file's entries; no file gives an empty list. False (and
     // a failure reported to the owner) when the file is there but cannot be read.
     bool LoadEventsTable();
@@ -45,6 +55,7 @@ public:
 
 private:
     bool writeTable(const std::vector<EventEntry>& entries);
+    void writeLines(const std::vector<Event>& events);
 
     // How the load found the file. Until a load, a rewrite may replace it.
     enum class Found { Read, CutShort, Unreadable };
@@ -54,7 +65,12 @@ private:
     const Clock& m_clock;
     EventListOwner& m_owner;
     std::mutex m_guard;
+    EventRateLimit m_limit{JOURNAL_EVENTS_PER_SECOND, EventRateLimit::Scope::EachKind};
 };
+
+// The journal's entry of a stamped event: its stamp as text, its type, its details with every line
+// feed a blank.
+EventEntry journalEntry(const Event& event);
 
 // Entries of an Events.csv text: lines end at CR LF, a lone CR or a lone LF, the text at its first
 // zero byte; the first line is skipped; each line gives its fields 0, 1 and 2 cut at ";".

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <mutex>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "events/event_announcer.h"
 #include "events/event_journal.h"
+#include "events/event_rate_limit.h"
 #include "iptools/send_message_job.h"
 #include "settings/shared_settings.h"
 
@@ -27,23 +32,54 @@ public:
     virtual void stopSound() = 0;
 };
 
+// Announces events somewhere besides the tray: the watcher's event program and syslog collector.
+// Called in the order of the announcements, with the notifier's guard held: it only queues.
+class AnnouncementSink {
+public:
+    virtual ~AnnouncementSink() = default;
+    virtual void announce(const Event& event) noexcept = 0;
+};
+
 inline constexpr const char* NOTIFICATION_SENDER = "Quorvane";
 
-// Balloon, sound and network message as the settings say, then the journal, always. A missing
-// balloon, sound or dispatcher (the headless watcher has no tray) is an announcement not given.
+// Who announces an event besides the journal. A missing balloon, sound or dispatcher (the headless
+// watcher has no tray) is an announcement not given.
+struct Announcers {
+    BalloonPresenter* balloon = nullptr;
+    SoundPlayer* sound = nullptr;
+    MessageDispatcher* dispatcher = nullptr;
+    std::vector<AnnouncementSink*> more;
+};
+
+// Stamps each event, announces it (balloon, sound and network message as the settings say, then
+// the other sinks) and journals it, always. Announcements keep to ANNOUNCEMENTS_PER_SECOND in all,
+// so that a flood never queues thousands of notifications or message threads: the rest of a
+// second are summed up, one announcement per kind, once the second is over; the journal keeps a
+// limit of its own. One event or batch at a time is stamped, announced and journaled, so every
+// output takes them in the order of their stamps.
 class Notifier final : public EventAnnouncer {
 public:
-    Notifier(const SharedSettings& settings, EventJournal& journal, BalloonPresenter* balloon,
-             SoundPlayer* sound, MessageDispatcher* dispatcher);
+    Notifier(const SharedSettings& settings, EventJournal& journal, const Clock& clock,
+             Announcers announcers);
 
     void AnnounceEvent(const Event& event) override;
+    void AnnounceEvents(std::span<Event> events) override;
+    void closeSeconds() override;
+    // Announces and journals every summary still waiting for its second to be over: the program
+    // is ending.
+    void closeAll();
 
 private:
+    void announce(const Event& event);
+    // The summaries of the seconds before `now`'s, or of every second without it.
+    void closeUntil(std::optional<TDateTime> now);
+
     const SharedSettings& m_settings;
     EventJournal& m_journal;
-    BalloonPresenter* m_balloon;
-    SoundPlayer* m_sound;
-    MessageDispatcher* m_dispatcher;
+    const Clock& m_clock;
+    Announcers m_announcers;
+    std::mutex m_serial;
+    EventRateLimit m_limit{ANNOUNCEMENTS_PER_SECOND, EventRateLimit::Scope::AllKinds};
 };
 
 } // namespace qv

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "events/event_journal.h"
+#include "events/flood_watch.h"
 #include "gui/events_model.h"
 #include "gui/gui_event_list.h"
 #include "gui/svg_pixmap.h"
@@ -176,13 +177,26 @@ void EventsPage::lvEventsSelectItem(const QItemSelection& selected,
 
 QString EventsPage::statusText() const {
     const auto selected = m_source->selectedRows();
-    if (selected.empty()) {
-        return QString("Total number of events: %1").arg(m_model.rowCount());
+    QString text =
+        selected.empty()
+            ? QString("Total number of events: %1").arg(m_model.rowCount())
+            : QString("Total number of events: %1; Selected records: %2; Currect record: %3")
+                  .arg(m_model.rowCount())
+                  .arg(selected.size())
+                  .arg(selected.front() + 1);
+    if (m_flood) {
+        QString flood = QString::fromStdString(floodMessage());
+        flood[0] = flood[0].toUpper();
+        text += "; " + flood;
     }
-    return QString("Total number of events: %1; Selected records: %2; Currect record: %3")
-        .arg(m_model.rowCount())
-        .arg(selected.size())
-        .arg(selected.front() + 1);
+    return text;
+}
+
+void EventsPage::setFlood(bool goingOn) {
+    if (m_flood != goingOn) {
+        m_flood = goingOn;
+        updateStatus();
+    }
 }
 
 void EventsPage::updateStatus() {

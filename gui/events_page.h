@@ -35,6 +35,8 @@ public:
 
     QTableView* list() const { return m_list; }
     QString statusText() const;
+    // While a flood goes on, the status line says so.
+    void setFlood(bool goingOn);
 
     void tbEnableFilterClick();
     void tbGotoNextClick();
@@ -56,6 +58,7 @@ private:
     EventJournal& m_journal;
     bool m_showCustomEvents = false;
     bool m_newestPending = false;
+    bool m_flood = false;
     QToolButton* m_enableFilter = nullptr;
     QToolButton* m_gotoNext = nullptr;
     QComboBox* m_filter = nullptr;

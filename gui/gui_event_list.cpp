@@ -6,7 +6,10 @@ namespace qv {
 
 GuiEventList::GuiEventList(EventsModel& model, QObject* parent) : QObject(parent), m_model(model) {}
 
-void GuiEventList::appendEvent(const EventEntry& entry, const Event&) {
+void GuiEventList::appendEvent(const EventEntry& entry, const Event& event) {
+    if (event.summarized > 0) {
+        m_flood.summaryWritten(event.stamp);
+    }
     m_steps.append(entry);
     schedule();
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "events/event_list_owner.h"
+#include "events/flood_watch.h"
 #include "tables/event_steps.h"
 
 namespace qv {
@@ -26,6 +27,8 @@ public:
 
     // GUI thread: applies every step handed over so far.
     void applyPending();
+    // The floods its summary lines show.
+    const FloodWatch& flood() const { return m_flood; }
 
 signals:
     // On the GUI thread.
@@ -36,6 +39,7 @@ private:
 
     EventsModel& m_model;
     EventSteps m_steps;
+    FloodWatch m_flood;
     std::atomic<bool> m_scheduled{false};
 };
 

@@ -10,6 +10,7 @@
 
 #include "app/folder_repair.h"
 #include "common/file_io.h"
+#include "gui/events_page.h"
 #include "gui/install_paths.h"
 #include "gui/web_pages.h"
 #include "iptools/netbios_name_service.h"
@@ -50,7 +51,7 @@ TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, Station
                          DesktopSession desktop, QObject* parent)
     : QObject(parent), m_eventList(m_events), m_desktop(std::move(desktop)),
       m_notifications(m_desktop.bus), m_tray(&m_notifications),
-      m_monitor(folder, m_clock, m_eventList, Presenters{&m_tray, &m_sound}),
+      m_monitor(folder, m_clock, m_eventList, Presenters{&m_tray, &m_sound, {}}),
       m_capture(driver, m_monitor.detector()), m_resume(m_capture),
       m_ipTools(m_monitor.sendJobs(), std::move(lookups)) {
     m_window = std::make_unique<MainWindow>(WindowServices{
@@ -80,6 +81,7 @@ void TrayProgram::tDetectScanTimer() {
     m_monitor.scans().trimLiveLog();
     m_window->RefreshARPTable();
     m_monitor.scans().reportScans();
+    m_window->eventsPage().setFlood(m_eventList.flood().goingOn(m_clock.now()));
     if (const auto saved = m_monitor.checkpoint(std::chrono::steady_clock::now())) {
         tell({saved->note});
     }
@@ -163,6 +165,8 @@ void TrayProgram::shutdown() {
     m_scanTimer.stop();
     saveAll();
     m_capture.stopAll();
+    // The summaries of the last second of a flood.
+    m_monitor.notifier().closeAll();
     m_monitor.sendJobs().waitForJobs(SEND_JOB_GRACE);
 }
 

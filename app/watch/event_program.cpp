@@ -14,6 +14,7 @@
 #include "common/addresses.h"
 #include "common/date_time.h"
 #include "common/file_descriptor.h"
+#include "events/event_journal.h"
 
 extern char** environ;
 
@@ -26,7 +27,8 @@ constexpr auto KILL_AFTER_TERM = std::chrono::seconds(1);
 constexpr const char* PREFIX = "QUORVANE_";
 
 // The event's fields as environment entries.
-std::vector<std::string> eventEnvironment(const EventEntry& entry, const Event& event) {
+std::vector<std::string> eventEnvironment(const Event& event) {
+    const EventEntry entry = journalEntry(event);
     return {
         std::string("QUORVANE_TYPE=") + event.type(),
         "QUORVANE_DETAILS=" + event.details,
@@ -144,9 +146,9 @@ EventProgram::~EventProgram() {
     m_thread.join();
 }
 
-void EventProgram::take(const EventEntry& entry, const Event& event) noexcept {
+void EventProgram::announce(const Event& event) noexcept {
     try {
-        std::vector<std::string> environment = eventEnvironment(entry, event);
+        std::vector<std::string> environment = eventEnvironment(event);
         std::lock_guard lock(m_guard);
         if (m_stopping || m_queue.size() >= QUEUE_LIMIT) {
             m_dropped.fetch_add(1);

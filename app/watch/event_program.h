@@ -10,12 +10,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/watch/event_sink.h"
 #include "common/file_descriptor.h"
+#include "events/notifier.h"
 
 namespace qv {
 
-// Runs a program of the administrator's once for each journaled event, to reach the channels the
+// Runs a program of the administrator's once for each announced event, to reach the channels the
 // watcher has none of (mail, chat, push services, webhooks). It runs without a shell, with the
 // event in its environment (QUORVANE_TYPE, QUORVANE_DETAILS, QUORVANE_TIME as the journal writes
 // it, QUORVANE_TIME_ISO8601 with the offset, QUORVANE_IP, QUORVANE_MAC, QUORVANE_ADAPTER, empty
@@ -24,7 +24,7 @@ namespace qv {
 // MAX_RUNNING at once, from a queue of at most QUEUE_LIMIT events; an event that does not fit is
 // dropped and counted. A run that outlives its time limit is ended (SIGTERM to its process
 // group, SIGKILL a second later). What it prints goes to `errors`, each line behind its name.
-class EventProgram final : public EventSink {
+class EventProgram final : public AnnouncementSink {
 public:
     static constexpr std::size_t QUEUE_LIMIT = 100;
     static constexpr std::size_t MAX_RUNNING = 4;
@@ -37,7 +37,7 @@ public:
     EventProgram(const EventProgram&) = delete;
     EventProgram& operator=(const EventProgram&) = delete;
 
-    void take(const EventEntry& entry, const Event& event) noexcept override;
+    void announce(const Event& event) noexcept override;
     // Waits up to `limit` for the queued and running runs to end; true when all did. What is still
     // queued then is dropped, and no later event is taken.
     bool finish(std::chrono::milliseconds limit);

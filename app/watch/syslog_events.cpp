@@ -41,8 +41,8 @@ std::string hostName() {
 
 } // namespace
 
-SyslogRecord syslogRecordOf(const EventEntry& entry, const Event& event,
-                            const std::string& hostname, const std::string& procId) {
+SyslogRecord syslogRecordOf(const Event& event, const std::string& hostname,
+                            const std::string& procId) {
     SyslogRecord record;
     const SyslogKind& kind = syslogKind(event.kind);
     record.severity = kind.severity;
@@ -60,6 +60,7 @@ SyslogRecord syslogRecordOf(const EventEntry& entry, const Event& event,
     if (!event.adapter.empty()) {
         record.params.emplace_back("iface", event.adapter);
     }
+    const EventEntry entry = journalEntry(event);
     record.message = entry.Type + ": " + entry.Details;
     return record;
 }
@@ -67,10 +68,9 @@ SyslogRecord syslogRecordOf(const EventEntry& entry, const Event& event,
 SyslogEvents::SyslogEvents(SyslogForwarder& forwarder)
     : m_forwarder(forwarder), m_hostname(hostName()), m_procId(std::to_string(::getpid())) {}
 
-void SyslogEvents::take(const EventEntry& entry, const Event& event) noexcept {
+void SyslogEvents::announce(const Event& event) noexcept {
     try {
-        m_forwarder.forward(
-            formatSyslogMessage(syslogRecordOf(entry, event, m_hostname, m_procId)));
+        m_forwarder.forward(formatSyslogMessage(syslogRecordOf(event, m_hostname, m_procId)));
     } catch (...) { // no memory for the message: one the queue had no room for
     }
 }

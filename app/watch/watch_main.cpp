@@ -21,6 +21,7 @@
 #include "common/file_io.h"
 #include "common/instance_lock.h"
 #include "engine/pcap/pcap_library.h"
+#include "events/event_rate_limit.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -67,6 +68,15 @@ void reportProgram(EventProgram& program, std::FILE* errors) {
     say(errors, program.started(), "runs of the event program were started");
     say(errors, program.dropped(), "events ran no program: too many were waiting for one");
     say(errors, program.failed(), "runs of the event program could not be started");
+}
+
+void reportSummaries(const EventSinks& sinks, std::FILE* errors) {
+    if (sinks.summaries() > 0) {
+        std::fprintf(
+            errors,
+            "quorvane-watch: %s events of floods were summed up in %s lines of Events.csv\n",
+            groupedNumber(sinks.summarized()).c_str(), groupedNumber(sinks.summaries()).c_str());
+    }
 }
 
 // Every event is in Events.csv whatever the standard output took of them.
@@ -119,24 +129,25 @@ int watch(const WatchOptions& options) {
     EventSinks sinks(errors);
     EventPrinter printer(out);
     sinks.add(printer);
+    Presenters presenters;
     std::optional<EventProgram> program;
     if (options.exec) {
         program.emplace(*options.exec, errors,
                         options.execTimeout ? std::chrono::seconds(*options.execTimeout)
                                             : EventProgram::DEFAULT_LIMIT);
-        sinks.add(*program);
+        presenters.more.push_back(&*program);
     }
     std::optional<SyslogForwarder> forwarder;
     std::optional<SyslogEvents> syslogEvents;
     if (options.syslog) {
         forwarder.emplace(*options.syslog);
         syslogEvents.emplace(*forwarder);
-        sinks.add(*syslogEvents);
+        presenters.more.push_back(&*syslogEvents);
     }
     ManualClock captureClock;
     LocalClock localClock;
     const Clock& clock = capture ? static_cast<const Clock&>(captureClock) : localClock;
-    Monitor monitor(folder, clock, sinks, Presenters{});
+    Monitor monitor(folder, clock, sinks, presenters);
     if (options.checkpoint) {
         monitor.setCheckpointInterval(std::chrono::seconds(*options.checkpoint));
     }
@@ -149,6 +160,8 @@ int watch(const WatchOptions& options) {
     const RunResult run =
         capture ? replayCapture(*capture, *options.readCapture, monitor, captureClock, errors)
                 : watchLive(options.interfaces, monitor, settingsRead, errors);
+    // The summaries of the last second of a flood.
+    monitor.notifier().closeAll();
     int status = run.status;
     if (run.ran) {
         const Monitor::Saved saved = monitor.saveStations();
@@ -163,6 +176,7 @@ int watch(const WatchOptions& options) {
         reportSyslog(*forwarder, errors);
     }
     reportFailures(monitor, errors);
+    reportSummaries(sinks, errors);
     out.drain(OUTPUT_GRACE);
     reportOutput(out, errors);
     errorsOut.drain(OUTPUT_GRACE);

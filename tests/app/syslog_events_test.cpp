@@ -54,12 +54,13 @@ TEST(SyslogEvents, EachEventGivesItsIdSeverityStationAndAdapter) {
     };
     for (auto c : cases) {
         c.event.stamp = encodeDateTime({2026, 12, 6, 18, 1, 52, 0});
-        const EventEntry entry{"12/06/26 18:01:52", c.event.type(), "the journal's details"};
-        const SyslogRecord r = syslogRecordOf(entry, c.event, "sensor", "7");
+        const EventEntry entry = journalEntry(c.event);
+        const SyslogRecord r = syslogRecordOf(c.event, "sensor", "7");
         EXPECT_EQ(r.msgId, c.msgId) << c.event.type();
         EXPECT_EQ(r.severity, c.severity) << c.event.type();
         EXPECT_EQ(r.params, c.params) << c.event.type();
-        EXPECT_EQ(r.message, entry.Type + ": the journal's details");
+        EXPECT_EQ(r.message, entry.Type + ": " + entry.Details);
+        EXPECT_EQ(r.message.find('\n'), std::string::npos);
         EXPECT_EQ(r.timestamp, "2026-12-06T18:01:52.000+00:00");
         EXPECT_EQ(r.appName, "quorvane");
     }

@@ -1,8 +1,8 @@
 // The watcher's standard output as a reader may treat it: read, never read (a paused pager, a
-// stuck log shipper), or closed. Whatever the reader does, the capture keeps up with a flood of
+// stuck log shipper), or closed. Whatever the reader does, the capture keeps up with a stream of
 // new stations, every frame reaches ARP.csv and every event Events.csv, and SIGTERM ends the
 // watcher in good time with the station table saved. The watcher captures in one namespace of a
-// veth pair, the flood comes from the other. Needs root.
+// veth pair, the stations come from the other. Needs root.
 
 #include <csignal>
 #include <fcntl.h>
@@ -26,10 +26,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// More new stations than the printer's queue and the pipe hold together.
-constexpr int STATIONS = 20'000;
-// Frames a second the flood is sent at, in every case.
-constexpr int RATE = 10'000;
+// More new stations than the printer's queue and the pipe hold together, and than the table holds.
+constexpr int STATIONS = 12'000;
+// Frames a second they are sent at, in every case: below the journal's limit of events of one
+// kind in a second, so that every event is journaled one by one.
+constexpr int RATE = 900;
 
 std::size_t lineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -61,7 +62,7 @@ protected:
     }
 
     // STATIONS new stations from namespace B, RATE frames a second.
-    void flood() {
+    void sendStations() {
         test::VethPair::runIn(pair->namespaceB(), [&] {
             test::RawSender sender(pair->interfaceB());
             const auto start = std::chrono::steady_clock::now();
@@ -115,12 +116,12 @@ protected:
     int m_runs = 0;
 };
 
-// The same flood with a reader, then with none: nothing of the capture changes, and the lines
+// The same stations with a reader, then with none: nothing of the capture changes, and the lines
 // that did not fit are counted.
 TEST_F(WatchOutput, AStandardOutputNobodyReadsHoldsNothingBack) {
     {
         auto watcher = startWatcher(">" + file("read.txt"));
-        flood();
+        sendStations();
         expectEverythingStored();
         expectAGoodEnd(*watcher);
         EXPECT_EQ(lineCount(test::readText(file("read.txt"))), STATIONS);
@@ -131,7 +132,7 @@ TEST_F(WatchOutput, AStandardOutputNobodyReadsHoldsNothingBack) {
     const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); // never read
     ASSERT_GE(reader, 0);
     auto watcher = startWatcher(">" + fifo);
-    flood();
+    sendStations();
     expectEverythingStored();
     expectAGoodEnd(*watcher);
     EXPECT_TRUE(std::regex_search(test::readText(m_err),
@@ -149,7 +150,7 @@ TEST_F(WatchOutput, AClosedStandardOutputStopsOnlyThePrinting) {
     ASSERT_GE(reader, 0);
     auto watcher = startWatcher(">" + fifo);
     ::close(reader);
-    flood();
+    sendStations();
     expectEverythingStored();
     expectAGoodEnd(*watcher);
     EXPECT_TRUE(std::regex_search(test::readText(m_err),

@@ -30,7 +30,7 @@ TEST(PacketPath, ASendJobWithoutAThreadStillJournalsTheEventAndLogsTheFrame) {
                       throw std::system_error(
                           std::make_error_code(std::errc::resource_unavailable_try_again));
                   });
-    Notifier notifier(h.settings, journal, nullptr, nullptr, &jobs);
+    Notifier notifier(h.settings, journal, h.clock, {nullptr, nullptr, &jobs, {}});
     ArpDetector detector(h.settings, h.table, *h.liveLog, h.csvWriter, notifier, h.clock);
 
     detector.processArpFrame(arpFrame(ARP_REQUEST, MAC_A, IP7, ZERO_MAC, GATEWAY));

@@ -1,7 +1,12 @@
 #include "engine/station_table.h"
 #include "tests/support/test_addresses.h"
 
+#include <cmath>
+#include <memory>
+
 #include <gtest/gtest.h>
+
+#include "common/byte_order.h"
 
 namespace qv {
 namespace {
@@ -161,6 +166,89 @@ TEST_F(StationTableTest, LookupsAgreeWithAScanOfTheWholeTable) {
         t.touchStation(ip(), mac(), 20000.0 + step);
         check(ip(), mac());
     }
+}
+
+// The record a new pair of a full table replaces is the one the scan of the whole table picks
+// (the least recently seen, the lowest index among equals), through new pairs and refreshes at
+// times that tie often and go back as well as forward, and deletes, sorts and loads between them.
+TEST(StationTable, AFullTableReplacesTheRecordAScanOfAllRecordsPicks) {
+    auto table = std::make_unique<StationTable>();
+    auto t = table->lock();
+    auto scanOldest = [&] {
+        int oldest = 0;
+        for (int i = 1; i < t.count(); ++i) {
+            if (t.record(i).lastUpdate < t.record(oldest).lastUpdate) {
+                oldest = i;
+            }
+        }
+        return oldest;
+    };
+    std::uint32_t seed = 11;
+    auto next = [&](std::uint32_t range) {
+        seed = seed * 1103515245 + 12345;
+        return (seed >> 8) % range;
+    };
+    auto time = [&] { return 100.0 + next(300) * 0.5; };
+    std::uint32_t fresh = 0;
+    auto newPair = [&] {
+        ++fresh;
+        return std::pair{IPv4Address{11, static_cast<std::uint8_t>(fresh >> 16),
+                                     static_cast<std::uint8_t>(fresh >> 8),
+                                     static_cast<std::uint8_t>(fresh)},
+                         MacAddress{2, 0, 0, 0, static_cast<std::uint8_t>(fresh >> 8),
+                                    static_cast<std::uint8_t>(fresh)}};
+    };
+    for (int round = 0; round < 4; ++round) {
+        while (t.count() < STATION_SLOTS) {
+            const auto [ip, mac] = newPair();
+            t.touchStation(ip, mac, time());
+        }
+        for (int step = 0; step < 3000; ++step) {
+            if (next(4) == 0) { // a refresh moves a record's time
+                const StationRecord r = t.record(static_cast<int>(next(STATION_SLOTS)));
+                t.touchStation(r.ip, r.mac, time());
+                continue;
+            }
+            const int expected = scanOldest();
+            const auto [ip, mac] = newPair();
+            ASSERT_EQ(t.touchStation(ip, mac, time()), STATION_SLOTS);
+            ASSERT_EQ(t.findPair(ip, mac), expected) << "round " << round << ", step " << step;
+        }
+        // What moves records between the rounds.
+        if (round == 0) {
+            t.deleteStation(17);
+        } else if (round == 1) {
+            t.sortStations([](const StationRecord& a, const StationRecord& b) {
+                return a.mac < b.mac ? 1 : (b.mac < a.mac ? -1 : 0);
+            });
+        } else {
+            const auto image = t.image();
+            t.loadImagePrefix(image);
+        }
+    }
+}
+
+// A damaged time (NaN, which no comparison holds for) is passed over wherever it is, unless every
+// record has one.
+TEST(StationTable, ARecordWithADamagedTimeKeepsItsSlotWhileOthersAreThere) {
+    auto table = std::make_unique<StationTable>();
+    auto t = table->lock();
+    std::vector<std::uint8_t> image = t.image();
+    storeLeI32(image.data(), STATION_SLOTS);
+    for (std::size_t i = 0; i < STATION_SLOTS; ++i) {
+        StationRecord r;
+        r.ip = {10, 1, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};
+        r.mac = MAC_A;
+        r.lastUpdate = i == 0 || i == 9 ? std::nan("") : 500.0 - (i == 300 ? 1.0 : 0.0);
+        encodeStationRecord(r,
+                            std::span<std::uint8_t, STATION_RECORD_SIZE>(
+                                image.data() + 4 + i * STATION_RECORD_SIZE, STATION_RECORD_SIZE));
+    }
+    t.loadImagePrefix(image);
+    t.touchStation(TEN1, MAC_B, 900.0);
+    EXPECT_EQ(t.findPair(TEN1, MAC_B), 300);
+    t.touchStation(TEN2, MAC_B, 900.0);
+    EXPECT_EQ(t.findPair(TEN2, MAC_B), 1);
 }
 
 // Deleting many records at once leaves the same image, stale slots included, as deleting them one

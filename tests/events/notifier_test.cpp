@@ -69,7 +69,7 @@ protected:
 
 TEST_F(NotifierTest, AnnouncesInOrderAndKeepsTheLineFeedOutsideTheJournal) {
     SharedSettings settings(settingsWith(true, true, true, (root / "event.wav").string()));
-    Notifier notifier(settings, journal, &recorder, &recorder, &recorder);
+    Notifier notifier(settings, journal, clock, {&recorder, &recorder, &recorder, {}});
     notifier.AnnounceEvent(test::eventOf("Network scanning", SCAN));
     const std::vector<Call> expected = {
         {"balloon", "Network scanning", SCAN, ""},
@@ -83,7 +83,7 @@ TEST_F(NotifierTest, AnnouncesInOrderAndKeepsTheLineFeedOutsideTheJournal) {
 
 TEST_F(NotifierTest, WithEveryMethodOffTheEventIsOnlyJournaled) {
     SharedSettings settings(settingsWith(false, false, false, (root / "event.wav").string()));
-    Notifier notifier(settings, journal, &recorder, &recorder, &recorder);
+    Notifier notifier(settings, journal, clock, {&recorder, &recorder, &recorder, {}});
     notifier.AnnounceEvent(test::eventOf("New station", "x"));
     EXPECT_EQ(calls, (std::vector<Call>{{"journal", "New station", "x", ""}}));
 }
@@ -92,7 +92,7 @@ TEST_F(NotifierTest, AMissingSoundFileStopsAnySoundAndPlaysNone) {
     for (const std::string& missing : {(root / "gone.wav").string(), root.path().string(), ""s}) {
         calls.clear();
         SharedSettings settings(settingsWith(false, true, false, missing));
-        Notifier notifier(settings, journal, &recorder, &recorder, &recorder);
+        Notifier notifier(settings, journal, clock, {&recorder, &recorder, &recorder, {}});
         notifier.AnnounceEvent(test::eventOf("New station", "x"));
         ASSERT_EQ(calls.size(), 2u) << missing;
         EXPECT_EQ(calls[0].what, "stop") << missing;
@@ -101,7 +101,7 @@ TEST_F(NotifierTest, AMissingSoundFileStopsAnySoundAndPlaysNone) {
 
 TEST_F(NotifierTest, ASendJobGetsTheListAsItWasWhenTheEventCame) {
     SharedSettings settings(settingsWith(false, false, true, ""));
-    Notifier notifier(settings, journal, nullptr, nullptr, &recorder);
+    Notifier notifier(settings, journal, clock, {nullptr, nullptr, &recorder, {}});
     notifier.AnnounceEvent(test::eventOf("Flip flop", "x"));
     settings.setText(&Settings::ComputerList, "OTHER");
     notifier.AnnounceEvent(test::eventOf("Flip flop", "y"));

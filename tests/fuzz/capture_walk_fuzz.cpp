@@ -51,7 +51,7 @@ public:
     }
     void onBufferEnd() noexcept override { ++ends; }
 
-    ArpCsvBatch batch;
+    FrameBatch batch;
     std::size_t frames = 0;
     int ends = 0;
 
@@ -87,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (sink.ends != 1 || engine.detector.failedFrames() != 0) {
         std::abort();
     }
-    checkLines(sink.batch, sink.frames);
+    checkLines(sink.batch.lines, sink.frames);
+    engine.detector.announceEvents(sink.batch);
     engine.clock.advanceSeconds(1);
     engine.scans.detectScans();
 

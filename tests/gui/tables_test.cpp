@@ -485,6 +485,28 @@ private slots:
         QCOMPARE(window().eventsPage().statusText(),
                  QString("Total number of events: 1; Selected records: 1; Currect record: 1"));
     }
+
+    // A second of more events of one kind than the journal takes one by one: once its summary is
+    // written, the next tick's status line says that a flood is going on.
+    void theStatusLineSaysWhenAFloodGoesOn() {
+        // Ten seconds ahead, so that no tick of the program's own ends the second first.
+        const TDateTime second = LocalClock().now() + 10.0 / SECONDS_PER_DAY;
+        std::vector<Event> flood(1001, test::eventOf("New station", "10.1.2.3, hwaddr: x"));
+        for (Event& e : flood) {
+            e.stamp = second;
+        }
+        EventJournal& journal = f->program->monitor().journal();
+        journal.JournalAppend(flood);
+        f->program->tDetectScanTimer();
+        QVERIFY(!window().eventsPage().statusText().contains("flood"));
+        journal.closeSeconds(second + 1.0 / SECONDS_PER_DAY);
+        f->program->tDetectScanTimer();
+        QTRY_COMPARE(f->program->events().rowCount(), 1001);
+        QCOMPARE(window().eventsPage().statusText(),
+                 "Total number of events: 1001; An ARP flood is going on: more than 1,000 events "
+                 "of one kind in one second; Events.csv sums up the rest of each such second in "
+                 "one line of that kind");
+    }
 };
 
 } // namespace qv

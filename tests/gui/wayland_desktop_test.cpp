@@ -7,6 +7,7 @@
 // the helper's capabilities, the other user) and the desktop tools; skips, saying why, without
 // them. A screenshot of each step is kept in build/tests/output/wayland-desktop.
 
+#include <cmath>
 #include <csignal>
 #include <regex>
 #include <sstream>
@@ -16,8 +17,10 @@
 
 #include "engine/station_table.h"
 #include "tests/gui/desktop_support.h"
+#include "tests/support/arp_frames.h"
 #include "tests/support/netns.h"
 #include "tests/support/process.h"
+#include "tests/support/raw_sender.h"
 #include "tests/support/temp_folder.h"
 
 namespace qv {
@@ -329,6 +332,55 @@ TEST_F(WaylandDesktop, WithoutATrayTheWindowShowsAtStart) {
     screenshot("8-late-tray");
     program->signal(SIGTERM);
     EXPECT_EQ(program->wait(20s), 0);
+}
+
+// Under a flood of random addresses the program stays responsive, and the desktop gets a few
+// notifications a second: three one by one and each second's summary.
+TEST_F(WaylandDesktop, UnderAFloodTheProgramAnswersAndNotifiesAFewTimesASecond) {
+    auto program = startProgram("quorvane.log");
+    std::optional<std::string> item;
+    ASSERT_TRUE(eventually([&] { return (item = registeredItem()).has_value(); }));
+    ASSERT_TRUE(eventually(
+        [&] { return !test::processes("quorvane-captur", path("bin/quorvane-capture")).empty(); }));
+    const auto pids = test::processes("quorvane", path("bin/quorvane"));
+    ASSERT_EQ(pids.size(), 1u);
+    const std::string before = test::statusField(pids[0], "VmRSS");
+
+    test::SentFlood flood;
+    std::thread sender([&] {
+        test::VethPair::runIn(m_pair->namespaceA(), [&] {
+            test::RawSender raw(m_pair->interfaceA());
+            flood = test::sendFlood(raw, test::floodFrame, 600'000, 4s);
+        });
+    });
+    std::this_thread::sleep_for(1500ms); // well into the flood
+    const auto asked = std::chrono::steady_clock::now();
+    run("dbus-send --session --print-reply --dest=" + *item +
+        " /StatusNotifierItem org.kde.StatusNotifierItem.Activate int32:0 int32:0");
+    ASSERT_TRUE(eventually([&] { return window().has_value(); }, 10s));
+    const auto opened = std::chrono::steady_clock::now() - asked;
+    sender.join();
+    screenshot("9-flood");
+    std::this_thread::sleep_for(2s); // the last second's summary
+    EXPECT_LT(opened, 1s);
+    const std::string after = test::statusField(pids[0], "VmRSS");
+    std::cout << flood.frames << " frames in " << flood.seconds << " s; the window opened "
+              << std::chrono::duration<double>(opened).count() << " s after the command; "
+              << "resident " << before << " before, " << after << " after\n";
+
+    // At most three a second one by one and one summary a second (one kind), over the seconds
+    // the flood touched and the one that closed it.
+    const std::string notify = test::readText(m_root / "notify.log");
+    std::size_t notifications = 0;
+    for (std::size_t at = 0; (at = notify.find("member=Notify", at)) != std::string::npos; ++at) {
+        ++notifications;
+    }
+    const auto seconds = static_cast<std::size_t>(std::ceil(flood.seconds)) + 2;
+    EXPECT_LE(notifications, 4 * seconds) << notify;
+    EXPECT_GE(notifications, 4u);
+    EXPECT_NE(notify.find(" more in one second; first "), std::string::npos);
+    program->signal(SIGTERM);
+    EXPECT_EQ(program->wait(20s), 0) << test::readText(m_root / "quorvane.log");
 }
 
 // The windows' own tests (the main window, its tables and menus, the IP tools' windows, the

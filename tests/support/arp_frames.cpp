@@ -41,4 +41,12 @@ std::vector<std::uint8_t> fromHex(const std::string& hex) {
     return bytes;
 }
 
+Frame42 floodFrame(std::uint64_t n) {
+    const auto x = static_cast<std::uint32_t>((n * 0x9E3779B1u) & 0xFFFFFFu);
+    const auto a = static_cast<std::uint8_t>(x >> 16);
+    const auto b = static_cast<std::uint8_t>(x >> 8);
+    const auto c = static_cast<std::uint8_t>(x);
+    return arpFrame(1, {2, 1, 0, a, b, c}, {10, a, b, c}, {}, {10, 255, 255, 254});
+}
+
 } // namespace qv::test

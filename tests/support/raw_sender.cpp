@@ -32,4 +32,18 @@ bool RawSender::send(std::span<const std::uint8_t> frame) {
     return ::send(m_fd, frame.data(), frame.size(), 0) == static_cast<ssize_t>(frame.size());
 }
 
+SentFlood sendFlood(RawSender& sender,
+                    const std::function<std::array<std::uint8_t, 42>(std::uint64_t)>& frame,
+                    std::uint64_t count, std::chrono::milliseconds limit) {
+    SentFlood sent;
+    const auto start = std::chrono::steady_clock::now();
+    while (sent.frames < count && std::chrono::steady_clock::now() - start < limit) {
+        for (int k = 0; k < 1000 && sent.frames < count; ++k) {
+            sent.frames += sender.send(frame(sent.frames)) ? 1 : 0;
+        }
+    }
+    sent.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return sent;
+}
+
 } // namespace qv::test

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -20,5 +23,16 @@ public:
 private:
     int m_fd = -1;
 };
+
+struct SentFlood {
+    std::uint64_t frames = 0;
+    double seconds = 0;
+};
+
+// Sends frames 0, 1, ... that `frame` makes as fast as the socket takes them, until `count` were
+// sent or `limit` has passed.
+SentFlood sendFlood(RawSender& sender,
+                    const std::function<std::array<std::uint8_t, 42>(std::uint64_t)>& frame,
+                    std::uint64_t count, std::chrono::milliseconds limit);
 
 } // namespace qv::test

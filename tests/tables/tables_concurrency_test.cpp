@@ -73,7 +73,7 @@ TEST(TablesConcurrency, TheGuiSideNeverLosesTearsOrDoublesWhatCaptureAdds) {
     ManualClock clock(46000.0);
     ListOwner owner;
     EventJournal journal(folder, clock, owner);
-    Notifier notifier(settings, journal, nullptr, nullptr, nullptr);
+    Notifier notifier(settings, journal, clock, {});
     ArpDetector detector(settings, table, *live, csv, notifier, clock);
     ScanDetector scans(settings, table, *live, notifier, clock, detector.adapterNames());
 
