@@ -93,9 +93,17 @@ struct FullProgram {
     std::unique_ptr<TrayProgram> program;
 };
 
-FullProgram& full() {
-    static FullProgram instance;
+// Made once for all the benchmarks, and ended before the application is (see main).
+std::unique_ptr<FullProgram>& fullProgram() {
+    static std::unique_ptr<FullProgram> instance;
     return instance;
+}
+
+FullProgram& full() {
+    if (!fullProgram()) {
+        fullProgram() = std::make_unique<FullProgram>();
+    }
+    return *fullProgram();
 }
 
 void BM_OpenOnAMillionEvents(benchmark::State& state) {
@@ -156,6 +164,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
+    fullProgram().reset();
     benchmark::Shutdown();
     return 0;
 }
