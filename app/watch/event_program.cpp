@@ -136,14 +136,22 @@ EventProgram::EventProgram(std::string program, std::FILE* errors, std::chrono::
 }
 
 EventProgram::~EventProgram() {
+    stop();
+}
+
+void EventProgram::stop() {
     {
         std::lock_guard lock(m_guard);
         m_stopping = true;
+        m_dropped.fetch_add(m_queue.size());
+        m_busy.fetch_sub(m_queue.size());
         m_queue.clear();
     }
     const std::uint64_t one = 1;
     static_cast<void>(::write(m_wake.get(), &one, sizeof one));
-    m_thread.join();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
 }
 
 void EventProgram::announce(const Event& event) noexcept {
@@ -169,13 +177,10 @@ bool EventProgram::finish(std::chrono::milliseconds limit) {
     while (m_busy.load() > 0 && SteadyClock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    // What never started within the grace is dropped with the rest.
-    std::lock_guard lock(m_guard);
-    m_dropped.fetch_add(m_queue.size());
-    m_busy.fetch_sub(m_queue.size());
-    m_queue.clear();
-    m_stopping = true;
-    return m_busy.load() == 0;
+    const bool all = m_busy.load() == 0;
+    // The loop's end: a run it was starting meanwhile is counted before the counters are read.
+    stop();
+    return all;
 }
 
 // Starts what the queue holds as far as runs may, then waits for output, ends or the time limits;

@@ -38,8 +38,8 @@ public:
     EventProgram& operator=(const EventProgram&) = delete;
 
     void announce(const Event& event) noexcept override;
-    // Waits up to `limit` for the queued and running runs to end; true when all did. What is still
-    // queued then is dropped, and no later event is taken.
+    // Waits up to `limit` for the queued and running runs to end; true when all did. Then what is
+    // still queued is dropped, what still runs is ended, and no later event is taken.
     bool finish(std::chrono::milliseconds limit);
 
     std::uint64_t started() const { return m_started.load(); }
@@ -59,6 +59,7 @@ private:
         std::string partial;
     };
 
+    void stop();
     void loop();
     void startWaiting();
     void start(const std::vector<std::string>& environment);

@@ -19,8 +19,8 @@ public:
     // Ethernet adapters only (no loopback, no "any", no monitor or pseudo devices), with libpcap's
     // description (or the interface name) and the first IPv4 address that is not 0.0.0.0.
     std::vector<AdapterInfo> listAdapters() override;
-    // Promiscuous, with a kernel buffer of 512,000 bytes, a read time-out of 1000 ms and an
-    // in-kernel filter for ARP.
+    // Promiscuous, with a kernel buffer of CAPTURE_KERNEL_BUFFER bytes, a read time-out of 1000 ms
+    // and an in-kernel filter for ARP.
     std::unique_ptr<CaptureSource> openAdapter(const std::string& name,
                                                std::string& error) override;
 };

@@ -6,6 +6,7 @@
 #include <net/if.h>
 #include <stdexcept>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace qv::test {
@@ -34,12 +35,17 @@ bool RawSender::send(std::span<const std::uint8_t> frame) {
 
 SentFlood sendFlood(RawSender& sender,
                     const std::function<std::array<std::uint8_t, 42>(std::uint64_t)>& frame,
-                    std::uint64_t count, std::chrono::milliseconds limit) {
+                    std::uint64_t count, std::chrono::milliseconds limit, double perSecond) {
     SentFlood sent;
     const auto start = std::chrono::steady_clock::now();
     while (sent.frames < count && std::chrono::steady_clock::now() - start < limit) {
         for (int k = 0; k < 1000 && sent.frames < count; ++k) {
             sent.frames += sender.send(frame(sent.frames)) ? 1 : 0;
+        }
+        if (perSecond > 0) {
+            std::this_thread::sleep_until(
+                start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                            std::chrono::duration<double>(sent.frames / perSecond)));
         }
     }
     sent.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -29,10 +29,10 @@ struct SentFlood {
     double seconds = 0;
 };
 
-// Sends frames 0, 1, ... that `frame` makes as fast as the socket takes them, until `count` were
-// sent or `limit` has passed.
+// Sends frames 0, 1, ... that `frame` makes, `perSecond` a second or (0) as fast as the socket
+// takes them, until `count` were sent or `limit` has passed.
 SentFlood sendFlood(RawSender& sender,
                     const std::function<std::array<std::uint8_t, 42>(std::uint64_t)>& frame,
-                    std::uint64_t count, std::chrono::milliseconds limit);
+                    std::uint64_t count, std::chrono::milliseconds limit, double perSecond = 0);
 
 } // namespace qv::test
