@@ -22,6 +22,7 @@ public:
                const QModelIndex& index) const override;
 
 private:
+    void drawText(const QStyle& style, const QStyleOptionViewItem& cell, QPainter& painter) const;
     const QStaticText& laidOut(const QString& text, int width, const QFont& font) const;
 
     mutable QHash<QString, QStaticText> m_texts; // by width and text, in m_font

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
@@ -22,6 +24,7 @@
 #include "gui/events_page.h"
 #include "gui/ip_info_window.h"
 #include "gui/ipmac_page.h"
+#include "gui/table_look.h"
 #include "gui/table_menu.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/support/arp_frames.h"
@@ -484,6 +487,40 @@ private slots:
         QCOMPARE(filter->currentText(), QString("flip"));
         QCOMPARE(window().eventsPage().statusText(),
                  QString("Total number of events: 1; Selected records: 1; Currect record: 1"));
+    }
+
+    // The lists' cells, plain, selected, current and cut short, look as the style paints them.
+    void theListsPaintTheirCellsAsTheStyleDoes() {
+        QStandardItemModel model(4, 3);
+        for (int row = 0; row < 4; ++row) {
+            for (int column = 0; column < 3; ++column) {
+                model.setData(model.index(row, column),
+                              row == 3 ? QString() : QString("10.0.%1.%2").arg(row).arg(column));
+            }
+        }
+        model.setData(model.index(1, 2), "a text far too long for the width of its column");
+        model.setData(model.index(2, 0), QFont("Sans", -1, QFont::Bold), Qt::FontRole);
+        QTableView view;
+        setReportLook(view, {90, 90, 90});
+        view.setModel(&model);
+        view.resize(320, 140);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        select(&view, {1, 2});
+        view.selectionModel()->setCurrentIndex(model.index(2, 1), QItemSelectionModel::NoUpdate);
+        view.setFocus();
+        for (bool focused : {true, false}) {
+            if (!focused) {
+                view.clearFocus();
+            }
+            const QImage cached = view.viewport()->grab().toImage();
+            QAbstractItemDelegate* own = view.itemDelegate();
+            QStyledItemDelegate styled;
+            view.setItemDelegate(&styled);
+            const QImage style = view.viewport()->grab().toImage();
+            view.setItemDelegate(own);
+            QCOMPARE(cached, style);
+        }
     }
 
     // A second of more events of one kind than the journal takes one by one: once its summary is
