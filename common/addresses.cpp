@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace qv {
 
@@ -49,6 +50,53 @@ std::string MACToText(const MacAddress& mac) {
     return text;
 }
 
+namespace {
+
+// The first longest run of at least two zero groups, as [begin, end); empty when there is none.
+std::pair<int, int> longestZeroRun(const std::array<unsigned, 8>& groups) {
+    std::pair<int, int> best{0, 0};
+    for (int i = 0; i < 8;) {
+        int end = i;
+        while (end < 8 && groups[static_cast<std::size_t>(end)] == 0) {
+            ++end;
+        }
+        if (end - i >= 2 && end - i > best.second - best.first) {
+            best = {i, end};
+        }
+        i = end > i ? end : i + 1;
+    }
+    return best;
+}
+
+} // namespace
+
+std::string IPv6ToText(const IPv6Address& ip) {
+    static constexpr std::uint8_t MAPPED[] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+    if (std::memcmp(ip.data(), MAPPED, sizeof MAPPED) == 0) {
+        return "::ffff:" + IPToText(ipFromBytes(ip.data() + sizeof MAPPED));
+    }
+    std::array<unsigned, 8> groups{};
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        groups[i] = static_cast<unsigned>(ip[2 * i] << 8 | ip[2 * i + 1]);
+    }
+    const auto [skipFrom, skipTo] = longestZeroRun(groups);
+    std::string text;
+    for (int i = 0; i < 8; ++i) {
+        if (i == skipFrom && skipTo > skipFrom) {
+            text += "::";
+            i = skipTo - 1;
+            continue;
+        }
+        if (!text.empty() && text.back() != ':') {
+            text += ':';
+        }
+        char group[5];
+        std::snprintf(group, sizeof group, "%x", groups[static_cast<std::size_t>(i)]);
+        text += group;
+    }
+    return text;
+}
+
 std::string ARPOperationText(std::uint16_t operation) {
     switch (operation) {
     case 1:
@@ -70,6 +118,12 @@ MacAddress macFromBytes(const std::uint8_t* p) noexcept {
     MacAddress mac;
     std::memcpy(mac.data(), p, mac.size());
     return mac;
+}
+
+IPv6Address ipv6FromBytes(const std::uint8_t* p) noexcept {
+    IPv6Address ip;
+    std::memcpy(ip.data(), p, ip.size());
+    return ip;
 }
 
 } // namespace qv

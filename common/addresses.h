@@ -10,8 +10,10 @@ namespace qv {
 // display, events and files.
 using IPv4Address = std::array<std::uint8_t, 4>;
 using MacAddress = std::array<std::uint8_t, 6>;
+using IPv6Address = std::array<std::uint8_t, 16>;
 
 inline constexpr IPv4Address ZERO_IP{};
+inline constexpr IPv6Address UNSPECIFIED_IPV6{};
 inline constexpr MacAddress ZERO_MAC{};
 inline constexpr MacAddress BROADCAST_MAC{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
@@ -23,10 +25,14 @@ std::string MACToText(const MacAddress& mac);
 // path of every captured frame.
 void appendIPText(std::string& out, const IPv4Address& ip);
 void appendMACText(std::string& out, const MacAddress& mac);
+// RFC 5952's text: lower-case groups without leading zeros, the longest run of two or more zero
+// groups (the first of equals) as "::", and an IPv4-mapped address as "::ffff:192.0.2.1".
+std::string IPv6ToText(const IPv6Address& ip);
 // 1 gives "request", 2 "response", anything else an empty text.
 std::string ARPOperationText(std::uint16_t operation);
 
 IPv4Address ipFromBytes(const std::uint8_t* p) noexcept;
 MacAddress macFromBytes(const std::uint8_t* p) noexcept;
+IPv6Address ipv6FromBytes(const std::uint8_t* p) noexcept;
 
 } // namespace qv

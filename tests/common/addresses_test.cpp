@@ -1,6 +1,9 @@
 #include "common/addresses.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include <arpa/inet.h>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +36,61 @@ TEST(AddressText, EveryByteValueReadsAsPrintfWouldWriteIt) {
         std::snprintf(mac, sizeof mac, "%2.2X-%2.2X-%2.2X-%2.2X-%2.2X-%2.2X", v, 255 - v, 0, 15, 16,
                       v);
         EXPECT_EQ(MACToText({b, static_cast<std::uint8_t>(255 - v), 0, 15, 16, b}), mac);
+    }
+}
+
+IPv6Address v6(std::initializer_list<unsigned> groups) {
+    IPv6Address ip{};
+    std::size_t i = 0;
+    for (unsigned g : groups) {
+        ip[i++] = static_cast<std::uint8_t>(g >> 8);
+        ip[i++] = static_cast<std::uint8_t>(g);
+    }
+    return ip;
+}
+
+TEST(AddressText, IPv6TextsAreTheRecommendedOnes) {
+    const struct {
+        IPv6Address ip;
+        const char* text;
+    } cases[] = {
+        {UNSPECIFIED_IPV6, "::"},
+        {v6({0, 0, 0, 0, 0, 0, 0, 1}), "::1"},
+        {v6({0xfe80, 0, 0, 0, 0, 0, 0, 1}), "fe80::1"},
+        {v6({0x2001, 0xdb8, 0, 0, 0, 0, 0, 0}), "2001:db8::"},
+        // one zero group stays; the longest run goes, the first of two equal ones
+        {v6({0x2001, 0xdb8, 0, 1, 1, 1, 1, 1}), "2001:db8:0:1:1:1:1:1"},
+        {v6({0x2001, 0, 0, 1, 0, 0, 0, 1}), "2001:0:0:1::1"},
+        {v6({0x2001, 0xdb8, 0, 0, 1, 0, 0, 1}), "2001:db8::1:0:0:1"},
+        {v6({0xFF02, 0, 0, 0, 0, 1, 0xFF00, 0x00AB}), "ff02::1:ff00:ab"},
+        {v6({0xABCD, 0x0BCD, 0x00CD, 0x000D, 1, 2, 3, 4}), "abcd:bcd:cd:d:1:2:3:4"},
+        {v6({0, 0, 0, 0, 0, 0xFFFF, 0xC000, 0x0201}), "::ffff:192.0.2.1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IPv6ToText(c.ip), c.text);
+    }
+}
+
+// Against the C library, which writes the same texts but for addresses whose first six groups
+// are zero (it writes their last two as an IPv4 address, which the recommendation does not).
+TEST(AddressText, IPv6TextsAgreeWithTheCLibrary) {
+    std::uint32_t seed = 1;
+    for (int n = 0; n < 20'000; ++n) {
+        IPv6Address ip{};
+        for (std::size_t g = 0; g < 8; ++g) {
+            seed = seed * 1'103'515'245 + 12'345;
+            if ((seed >> 16) % 3 != 0) { // mostly zero groups, to make runs of every length
+                continue;
+            }
+            ip[2 * g] = static_cast<std::uint8_t>(seed >> 24);
+            ip[2 * g + 1] = static_cast<std::uint8_t>(seed >> 8);
+        }
+        if (std::all_of(ip.begin(), ip.begin() + 12, [](std::uint8_t b) { return b == 0; })) {
+            continue;
+        }
+        char text[INET6_ADDRSTRLEN];
+        ASSERT_NE(inet_ntop(AF_INET6, ip.data(), text, sizeof text), nullptr);
+        ASSERT_EQ(IPv6ToText(ip), text);
     }
 }
 

@@ -1,0 +1,80 @@
+#include "tests/support/ndp_frames.h"
+
+#include <algorithm>
+
+#include "common/byte_order.h"
+
+namespace qv::test {
+namespace {
+
+std::size_t fixedLength(NdpType type) {
+    switch (type) {
+    case NdpType::RouterSolicitation:
+        return 8;
+    case NdpType::RouterAdvertisement:
+        return 16;
+    default:
+        return 24;
+    }
+}
+
+IPv6Address withLast(IPv6Address ip, std::uint16_t n) {
+    ip[14] = static_cast<std::uint8_t>(n >> 8);
+    ip[15] = static_cast<std::uint8_t>(n);
+    return ip;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> ndpFrame(const NdpFrameSpec& spec) {
+    const std::size_t fixed = fixedLength(spec.type);
+    std::vector<std::uint8_t> icmp(fixed + spec.options.size(), 0);
+    icmp[0] = static_cast<std::uint8_t>(spec.type);
+    icmp[1] = spec.code;
+    if (spec.type == NdpType::NeighbourAdvertisement) {
+        icmp[4] = spec.flags;
+    }
+    if (fixed == 24) {
+        std::copy(spec.target.begin(), spec.target.end(), icmp.begin() + 8);
+    }
+    std::copy(spec.options.begin(), spec.options.end(), icmp.begin() + static_cast<long>(fixed));
+    storeBe16(icmp.data() + 2,
+              spec.checksum.value_or(icmpv6Checksum(spec.source, spec.destination, icmp)));
+
+    std::vector<std::uint8_t> frame(std::max(ndp_offset::ICMP + icmp.size(), spec.padTo), 0);
+    std::copy(spec.ethernetDestination.begin(), spec.ethernetDestination.end(), frame.begin());
+    std::copy(spec.ethernetSource.begin(), spec.ethernetSource.end(), frame.begin() + 6);
+    storeBe16(frame.data() + ndp_offset::ETHER_TYPE, spec.etherType);
+    frame[ndp_offset::IP_VERSION] = 0x60;
+    storeBe16(frame.data() + ndp_offset::PAYLOAD_LENGTH,
+              spec.payloadLength.value_or(static_cast<std::uint16_t>(icmp.size())));
+    frame[ndp_offset::NEXT_HEADER] = spec.nextHeader;
+    frame[ndp_offset::HOP_LIMIT] = spec.hopLimit;
+    std::copy(spec.source.begin(), spec.source.end(), frame.begin() + ndp_offset::SOURCE);
+    std::copy(spec.destination.begin(), spec.destination.end(),
+              frame.begin() + ndp_offset::DESTINATION);
+    std::copy(icmp.begin(), icmp.end(), frame.begin() + ndp_offset::ICMP);
+    return frame;
+}
+
+std::vector<std::uint8_t> linkLayerOption(std::uint8_t type, const MacAddress& mac) {
+    std::vector<std::uint8_t> option(8, 0);
+    option[0] = type;
+    option[1] = 1;
+    std::copy(mac.begin(), mac.end(), option.begin() + 2);
+    return option;
+}
+
+IPv6Address linkLocal(std::uint16_t n) {
+    return withLast({0xFE, 0x80}, n);
+}
+
+IPv6Address global(std::uint16_t n) {
+    return withLast({0x20, 0x01, 0x0D, 0xB8}, n);
+}
+
+IPv6Address solicitedNode(std::uint16_t n) {
+    return withLast({0xFF, 0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0xFF}, n);
+}
+
+} // namespace qv::test
