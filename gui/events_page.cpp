@@ -185,9 +185,8 @@ QString EventsPage::statusText() const {
                   .arg(selected.size())
                   .arg(selected.front() + 1);
     if (m_flood) {
-        QString flood = QString::fromStdString(floodMessage());
-        flood[0] = flood[0].toUpper();
-        text += "; " + flood;
+        text +=
+            "; An ARP flood is going on"; // the rest in the tooltip: the line is one window wide
     }
     return text;
 }
@@ -201,6 +200,7 @@ void EventsPage::setFlood(bool goingOn) {
 
 void EventsPage::updateStatus() {
     m_status->setText(statusText());
+    m_status->setToolTip(m_flood ? QString::fromStdString(floodMessage()) : QString());
 }
 
 // The journal is held while the list takes every step handed to it and is rewritten, so an event

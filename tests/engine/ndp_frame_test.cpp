@@ -12,7 +12,7 @@ namespace {
 using test::global;
 using test::linkLayerOption;
 using test::linkLocal;
-using test::NdpFrameSpec;
+using test::NdpFrameFields;
 using test::solicitedNode;
 
 constexpr MacAddress MAC_1{2, 0, 0, 0, 0, 1};
@@ -27,8 +27,8 @@ std::vector<std::uint8_t> operator+(std::vector<std::uint8_t> a,
     return a;
 }
 
-NdpFrameSpec solicitation() {
-    NdpFrameSpec s;
+NdpFrameFields solicitation() {
+    NdpFrameFields s;
     s.source = linkLocal(1);
     s.destination = solicitedNode(2);
     s.target = linkLocal(2);
@@ -36,8 +36,8 @@ NdpFrameSpec solicitation() {
     return s;
 }
 
-NdpFrameSpec advertisement() {
-    NdpFrameSpec s;
+NdpFrameFields advertisement() {
+    NdpFrameFields s;
     s.type = NdpType::NeighbourAdvertisement;
     s.ethernetSource = MAC_2;
     s.source = linkLocal(2);
@@ -48,8 +48,8 @@ NdpFrameSpec advertisement() {
     return s;
 }
 
-NdpFrameSpec routerSolicitation() {
-    NdpFrameSpec s;
+NdpFrameFields routerSolicitation() {
+    NdpFrameFields s;
     s.type = NdpType::RouterSolicitation;
     s.source = linkLocal(1);
     s.destination = ALL_ROUTERS;
@@ -57,8 +57,8 @@ NdpFrameSpec routerSolicitation() {
     return s;
 }
 
-NdpFrameSpec routerAdvertisement() {
-    NdpFrameSpec s;
+NdpFrameFields routerAdvertisement() {
+    NdpFrameFields s;
     s.type = NdpType::RouterAdvertisement;
     s.source = linkLocal(9);
     s.destination = ALL_NODES;
@@ -66,7 +66,7 @@ NdpFrameSpec routerAdvertisement() {
 }
 
 template <typename Change>
-NdpFrameSpec with(NdpFrameSpec s, Change change) {
+NdpFrameFields with(NdpFrameFields s, Change change) {
     change(s);
     return s;
 }
@@ -104,7 +104,7 @@ TEST(NdpFrame, GoodAndBrokenFramesSideBySide) {
                                                     0, 0, 0,  0,    0, 0, 0, 0, 0, 0};
     const struct {
         const char* what;
-        NdpFrameSpec spec;
+        NdpFrameFields fields;
         bool accepted;
     } cases[] = {
         {"a solicitation", solicitation(), true},
@@ -164,14 +164,14 @@ TEST(NdpFrame, GoodAndBrokenFramesSideBySide) {
          with(solicitation(), [](auto& s) { s.options.push_back(1); }), false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(decodeNdpFrame(test::ndpFrame(c.spec)).has_value(), c.accepted) << c.what;
+        EXPECT_EQ(decodeNdpFrame(test::ndpFrame(c.fields)).has_value(), c.accepted) << c.what;
     }
 }
 
 // A frame cut anywhere before the end of its message is never read past its end.
 TEST(NdpFrame, EveryCutOfAFrameIsRefused) {
-    for (const NdpFrameSpec& spec : {solicitation(), advertisement(), routerSolicitation()}) {
-        const auto frame = test::ndpFrame(spec);
+    for (const NdpFrameFields& fields : {solicitation(), advertisement(), routerSolicitation()}) {
+        const auto frame = test::ndpFrame(fields);
         ASSERT_TRUE(decodeNdpFrame(frame));
         for (std::size_t size = 0; size < frame.size(); ++size) {
             const std::vector<std::uint8_t> cut(frame.begin(), frame.begin() + size);

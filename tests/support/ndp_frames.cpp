@@ -26,32 +26,33 @@ IPv6Address withLast(IPv6Address ip, std::uint16_t n) {
 
 } // namespace
 
-std::vector<std::uint8_t> ndpFrame(const NdpFrameSpec& spec) {
-    const std::size_t fixed = fixedLength(spec.type);
-    std::vector<std::uint8_t> icmp(fixed + spec.options.size(), 0);
-    icmp[0] = static_cast<std::uint8_t>(spec.type);
-    icmp[1] = spec.code;
-    if (spec.type == NdpType::NeighbourAdvertisement) {
-        icmp[4] = spec.flags;
+std::vector<std::uint8_t> ndpFrame(const NdpFrameFields& fields) {
+    const std::size_t fixed = fixedLength(fields.type);
+    std::vector<std::uint8_t> icmp(fixed + fields.options.size(), 0);
+    icmp[0] = static_cast<std::uint8_t>(fields.type);
+    icmp[1] = fields.code;
+    if (fields.type == NdpType::NeighbourAdvertisement) {
+        icmp[4] = fields.flags;
     }
     if (fixed == 24) {
-        std::copy(spec.target.begin(), spec.target.end(), icmp.begin() + 8);
+        std::copy(fields.target.begin(), fields.target.end(), icmp.begin() + 8);
     }
-    std::copy(spec.options.begin(), spec.options.end(), icmp.begin() + static_cast<long>(fixed));
+    std::copy(fields.options.begin(), fields.options.end(),
+              icmp.begin() + static_cast<long>(fixed));
     storeBe16(icmp.data() + 2,
-              spec.checksum.value_or(icmpv6Checksum(spec.source, spec.destination, icmp)));
+              fields.checksum.value_or(icmpv6Checksum(fields.source, fields.destination, icmp)));
 
-    std::vector<std::uint8_t> frame(std::max(ndp_offset::ICMP + icmp.size(), spec.padTo), 0);
-    std::copy(spec.ethernetDestination.begin(), spec.ethernetDestination.end(), frame.begin());
-    std::copy(spec.ethernetSource.begin(), spec.ethernetSource.end(), frame.begin() + 6);
-    storeBe16(frame.data() + ndp_offset::ETHER_TYPE, spec.etherType);
+    std::vector<std::uint8_t> frame(std::max(ndp_offset::ICMP + icmp.size(), fields.padTo), 0);
+    std::copy(fields.ethernetDestination.begin(), fields.ethernetDestination.end(), frame.begin());
+    std::copy(fields.ethernetSource.begin(), fields.ethernetSource.end(), frame.begin() + 6);
+    storeBe16(frame.data() + ndp_offset::ETHER_TYPE, fields.etherType);
     frame[ndp_offset::IP_VERSION] = 0x60;
     storeBe16(frame.data() + ndp_offset::PAYLOAD_LENGTH,
-              spec.payloadLength.value_or(static_cast<std::uint16_t>(icmp.size())));
-    frame[ndp_offset::NEXT_HEADER] = spec.nextHeader;
-    frame[ndp_offset::HOP_LIMIT] = spec.hopLimit;
-    std::copy(spec.source.begin(), spec.source.end(), frame.begin() + ndp_offset::SOURCE);
-    std::copy(spec.destination.begin(), spec.destination.end(),
+              fields.payloadLength.value_or(static_cast<std::uint16_t>(icmp.size())));
+    frame[ndp_offset::NEXT_HEADER] = fields.nextHeader;
+    frame[ndp_offset::HOP_LIMIT] = fields.hopLimit;
+    std::copy(fields.source.begin(), fields.source.end(), frame.begin() + ndp_offset::SOURCE);
+    std::copy(fields.destination.begin(), fields.destination.end(),
               frame.begin() + ndp_offset::DESTINATION);
     std::copy(icmp.begin(), icmp.end(), frame.begin() + ndp_offset::ICMP);
     return frame;

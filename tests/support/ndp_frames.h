@@ -10,7 +10,7 @@
 namespace qv::test {
 
 // A neighbour discovery frame as a station sends it, every field open to being spoiled.
-struct NdpFrameSpec {
+struct NdpFrameFields {
     NdpType type = NdpType::NeighbourSolicitation;
     MacAddress ethernetDestination{0x33, 0x33, 0xFF, 0, 0, 2};
     MacAddress ethernetSource{2, 0, 0, 0, 0, 1};
@@ -28,7 +28,7 @@ struct NdpFrameSpec {
     std::size_t padTo = 0;                      // Ethernet padding up to this size
 };
 
-std::vector<std::uint8_t> ndpFrame(const NdpFrameSpec& spec);
+std::vector<std::uint8_t> ndpFrame(const NdpFrameFields& fields);
 // A link-layer address option: 1 for the source's, 2 for the target's.
 std::vector<std::uint8_t> linkLayerOption(std::uint8_t type, const MacAddress& mac);
 // fe80::<n>, 2001:db8::<n> and ff02::1:ff00:<n> (the solicited-node group of the others).
