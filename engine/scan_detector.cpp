@@ -29,40 +29,52 @@ void ScanDetector::countRequests(const ArpLogRing::Access& log, int n,
     // Stations that left the table may have moved others: what was found before is looked up
     // again.
     if (table.count() < m_stationsSeen) {
-        m_found.fill({});
+        for (Found& found : m_found) {
+            found.station = NO_STATION;
+        }
     }
     m_stationsSeen = table.count();
     for (int age = 0; age < n; ++age) {
-        const ArpLogEntry& entry = log.newest(age);
-        const ArpFrameView f(entry.frame);
-        if (f.operation() != ARP_REQUEST || f.targetMac() == BROADCAST_MAC) {
+        Found& found = packetAt(log, age);
+        if (!found.counts) {
             continue;
         }
-        const int i = stationOf(log, age, f, table);
+        const int i = stationOf(found, table);
         if (i == NO_STATION) {
             continue;
         }
         if (table.record(i).requestCount == 0) {
-            m_newestAdapter[static_cast<std::size_t>(i)] = entry.adapter;
+            m_newestAdapter[static_cast<std::size_t>(i)] = found.adapter;
         }
         table.addRequest(i);
     }
 }
 
-// The station of the packet `age` places back from the newest: the one found for that packet
-// before, when it still holds the packet's pair, else the table's.
-int ScanDetector::stationOf(const ArpLogRing::Access& log, int age, const ArpFrameView& frame,
-                            const StationTable::Access& table) {
+// What the pass needs of the packet `age` places back from the newest, read from the packet the
+// first time a pass meets it.
+ScanDetector::Found& ScanDetector::packetAt(const ArpLogRing::Access& log, int age) {
     const std::uint64_t sequence = log.appended() - 1 - static_cast<std::uint64_t>(age);
     Found& found = m_found[static_cast<std::size_t>(sequence % ARP_LOG_SLOTS)];
-    if (found.sequence == sequence && found.station != NO_STATION &&
-        found.station < table.count()) {
+    if (found.sequence != sequence) {
+        const ArpLogEntry& entry = log.newest(age);
+        const ArpFrameView f(entry.frame);
+        found = {sequence,      NO_STATION,
+                 f.senderIp(),  f.senderMac(),
+                 entry.adapter, f.operation() == ARP_REQUEST && f.targetMac() != BROADCAST_MAC};
+    }
+    return found;
+}
+
+// The station of a packet: the one found for it before, when it still holds the packet's pair,
+// else the table's.
+int ScanDetector::stationOf(Found& found, const StationTable::Access& table) const {
+    if (found.station != NO_STATION && found.station < table.count()) {
         const StationRecord& r = table.record(found.station);
-        if (r.ip == frame.senderIp() && r.mac == frame.senderMac()) {
+        if (r.ip == found.senderIp && r.mac == found.senderMac) {
             return found.station;
         }
     }
-    found = {sequence, table.findPair(frame.senderIp(), frame.senderMac())};
+    found.station = table.findPair(found.senderIp, found.senderMac);
     return found.station;
 }
 

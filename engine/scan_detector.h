@@ -43,8 +43,9 @@ public:
 private:
     void scan();
     void countRequests(const ArpLogRing::Access& log, int n, StationTable::Access& table);
-    int stationOf(const ArpLogRing::Access& log, int age, const ArpFrameView& frame,
-                  const StationTable::Access& table);
+    struct Found;
+    Found& packetAt(const ArpLogRing::Access& log, int age);
+    int stationOf(Found& found, const StationTable::Access& table) const;
 
     const SharedSettings& m_settings;
     StationTable& m_table;
@@ -54,12 +55,17 @@ private:
     const AdapterNames& m_adapters;
     // Per station index, the adapter of its newest request counted in this pass.
     std::array<AdapterId, STATION_SLOTS> m_newestAdapter{};
-    // Per log slot, the station its packet was found to be from in an earlier pass: a pass
-    // counts mostly the packets the last one counted, and checking a station is cheaper than
-    // looking it up.
+    // Per log slot, what the pass needs of its packet and the station it was found to be from
+    // in an earlier pass: a pass counts mostly the packets the last one counted, and reading
+    // these 24 bytes and checking a station is cheaper than reading the packet and looking the
+    // station up.
     struct Found {
         std::uint64_t sequence = UINT64_MAX;
         int station = NO_STATION;
+        IPv4Address senderIp{};
+        MacAddress senderMac{};
+        AdapterId adapter{};
+        bool counts = false; // a request to a hardware address other than all ones
     };
     std::array<Found, ARP_LOG_SLOTS> m_found{};
     int m_stationsSeen = 0; // the table's count at the last pass
