@@ -97,6 +97,18 @@ std::string IPv6ToText(const IPv6Address& ip) {
     return text;
 }
 
+std::string addressText(const IPAddress& ip) {
+    return std::visit([](const auto& a) { return addressText(a); }, ip);
+}
+
+void appendAddressText(std::string& out, const IPv4Address& ip) {
+    appendIPText(out, ip);
+}
+
+void appendAddressText(std::string& out, const IPv6Address& ip) {
+    out += IPv6ToText(ip);
+}
+
 std::string ARPOperationText(std::uint16_t operation) {
     switch (operation) {
     case 1:

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <variant>
 
 namespace qv {
 
@@ -11,6 +12,8 @@ namespace qv {
 using IPv4Address = std::array<std::uint8_t, 4>;
 using MacAddress = std::array<std::uint8_t, 6>;
 using IPv6Address = std::array<std::uint8_t, 16>;
+// The address of an event or a row, of either family.
+using IPAddress = std::variant<IPv4Address, IPv6Address>;
 
 inline constexpr IPv4Address ZERO_IP{};
 inline constexpr IPv6Address UNSPECIFIED_IPV6{};
@@ -28,6 +31,16 @@ void appendMACText(std::string& out, const MacAddress& mac);
 // RFC 5952's text: lower-case groups without leading zeros, the longest run of two or more zero
 // groups (the first of equals) as "::", and an IPv4-mapped address as "::ffff:192.0.2.1".
 std::string IPv6ToText(const IPv6Address& ip);
+// The text of its family: dotted for IPv4, RFC 5952's for IPv6.
+inline std::string addressText(const IPv4Address& ip) {
+    return IPToText(ip);
+}
+inline std::string addressText(const IPv6Address& ip) {
+    return IPv6ToText(ip);
+}
+std::string addressText(const IPAddress& ip);
+void appendAddressText(std::string& out, const IPv4Address& ip);
+void appendAddressText(std::string& out, const IPv6Address& ip);
 // 1 gives "request", 2 "response", anything else an empty text.
 std::string ARPOperationText(std::uint16_t operation);
 

@@ -23,14 +23,16 @@ std::int64_t arpCsvSizeLimit(std::int32_t megabytes) {
     return std::max<std::int64_t>(megabytes, 0) * HALF_MEGABYTE;
 }
 
-ArpCsvWriter::ArpCsvWriter(const DataFolder& folder, const SharedSettings& settings)
-    : m_folder(folder), m_settings(settings) {}
+ArpCsvWriter::ArpCsvWriter(const DataFolder& folder, const SharedSettings& settings,
+                           FrameLogFiles files)
+    : m_folder(folder), m_settings(settings), m_files(files) {}
 
 // The file as a run of one-line appends would see it: its size on disk plus what waits to be
 // written, and whether the next line goes with a header (the file was made, or moved away, just
 // before it).
 struct ArpCsvWriter::Target {
     std::string path;
+    const char* headerLine = nullptr;
     FileDescriptor fd;
     std::int64_t size = 0;
     bool header = false;
@@ -38,7 +40,7 @@ struct ArpCsvWriter::Target {
 
     void append(std::string_view line) {
         if (header) {
-            pending.append(ARP_CSV_HEADER).append("\r\n");
+            pending.append(headerLine).append("\r\n");
             header = false;
         }
         pending.append(line);
@@ -69,7 +71,7 @@ void ArpCsvWriter::rotateIfFull(Target& target, std::int64_t limit) {
         return;
     }
     target.close();
-    const std::string backup = m_folder.DataFilePath(ARP_BACKUP_FILE_NAME);
+    const std::string backup = m_folder.DataFilePath(m_files.backup);
     ::unlink(backup.c_str());
     const bool moved = ::rename(target.path.c_str(), backup.c_str()) == 0;
     bool created = false;
@@ -94,7 +96,8 @@ void ArpCsvWriter::appendArpCsv(const ArpCsvBatch& batch) {
     }
     std::lock_guard lock(m_serial);
     Target target;
-    target.path = m_folder.DataFilePath(ARP_CSV_FILE_NAME);
+    target.path = m_folder.DataFilePath(m_files.name);
+    target.headerLine = m_files.header;
     if (!open(target)) {
         return;
     }

@@ -15,6 +15,21 @@ inline constexpr const char* ARP_CSV_FILE_NAME = "ARP.csv";
 inline constexpr const char* ARP_BACKUP_FILE_NAME = "ARP.bak";
 inline constexpr const char* ARP_CSV_HEADER =
     "Date/Time;Type;Sender IP;Sender MAC;Target IP;Target MAC";
+inline constexpr const char* NDP_CSV_FILE_NAME = "NDP.csv";
+inline constexpr const char* NDP_BACKUP_FILE_NAME = "NDP.bak";
+
+// The log file of a family's frames, its backup and the header line a new file starts with.
+struct FrameLogFiles {
+    const char* name;
+    const char* backup;
+    const char* header;
+};
+
+inline constexpr FrameLogFiles ARP_CSV_FILES{ARP_CSV_FILE_NAME, ARP_BACKUP_FILE_NAME,
+                                             ARP_CSV_HEADER};
+// Neighbour discovery frames, in ARP.csv's form, under the same size setting.
+inline constexpr FrameLogFiles NDP_CSV_FILES{NDP_CSV_FILE_NAME, NDP_BACKUP_FILE_NAME,
+                                             ARP_CSV_HEADER};
 
 // Half of the megabytes set by the user, in bytes; computed in 64 bits so that the whole range
 // of the setting (and any value a damaged file holds) is exact. A negative setting counts as 0.
@@ -49,7 +64,8 @@ private:
 // cannot be written are dropped.
 class ArpCsvWriter {
 public:
-    ArpCsvWriter(const DataFolder& folder, const SharedSettings& settings);
+    ArpCsvWriter(const DataFolder& folder, const SharedSettings& settings,
+                 FrameLogFiles files = ARP_CSV_FILES);
 
     // `line` ends with its CR LF. With the size limit on, a file larger than the limit is first
     // moved to ARP.bak (replacing an older backup) and a new file started with the header.
@@ -66,6 +82,7 @@ private:
     void rotateIfFull(Target& target, std::int64_t limit);
     DataFolder m_folder;
     const SharedSettings& m_settings;
+    FrameLogFiles m_files;
     std::mutex m_serial;
 };
 

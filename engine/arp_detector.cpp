@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/ndp_record.h"
 #include "events/event.h"
 
 namespace qv {
@@ -14,29 +15,31 @@ bool isZeroOrBroadcast(const MacAddress& mac) {
 
 // An event about the frame's station, its ARP sender: its binding (ip, mac), or, for the checks
 // of its hardware addresses, its MAC alone.
-Event senderEvent(EventKind kind, std::optional<IPv4Address> ip, const MacAddress& mac,
+Event senderEvent(EventKind kind, std::optional<IPAddress> ip, const MacAddress& mac,
                   std::string details) {
     return Event{kind, 0.0, ip, mac, {}, std::move(details)};
 }
 
 // Decides the binding event of (ip, mac) against the table before the table is changed; the
-// caller holds the table's guard.
-std::optional<Event> classify(const StationTable::Access& t, const IPv4Address& ip,
-                              const MacAddress& mac) {
+// caller holds the table's guard. The unspecified address (an ARP probe's, or duplicate address
+// detection's) is never in the table.
+template <typename Address>
+std::optional<Event> classify(const typename BasicStationTable<Address>::Access& t,
+                              const Address& ip, const MacAddress& mac) {
     const auto event = [&](EventKind kind, std::string details) {
         return senderEvent(kind, ip, mac, std::move(details));
     };
     const int byMac = t.findLatestByMac(mac);
     const int byIp = t.findLatestByIp(ip);
-    const bool probe = ip == ZERO_IP;
+    const bool probe = ip == Address{};
     if (byMac == NO_STATION && byIp == NO_STATION) {
         if (probe) {
             return std::nullopt;
         }
-        return event(EventKind::NewStation, IPToText(ip) + ", hwaddr: " + MACToText(mac));
+        return event(EventKind::NewStation, addressText(ip) + ", hwaddr: " + MACToText(mac));
     }
     if (byMac == NO_STATION) {
-        return event(EventKind::ChangedEthernetAddress, IPToText(ip) + " from " +
+        return event(EventKind::ChangedEthernetAddress, addressText(ip) + " from " +
                                                             MACToText(t.record(byIp).mac) + " to " +
                                                             MACToText(mac));
     }
@@ -44,16 +47,16 @@ std::optional<Event> classify(const StationTable::Access& t, const IPv4Address& 
         if (probe) {
             return std::nullopt;
         }
-        return event(EventKind::NewActivity, MACToText(mac) + ", ip: " + IPToText(ip));
+        return event(EventKind::NewActivity, MACToText(mac) + ", ip: " + addressText(ip));
     }
     if (t.record(byIp).mac == mac) {
         return std::nullopt;
     }
     if (t.countByMac(mac) == 1 && t.record(byMac).ip == ip) {
         return event(EventKind::ReusedOldEthernetAddress,
-                     IPToText(ip) + ", hwaddr: " + MACToText(mac));
+                     addressText(ip) + ", hwaddr: " + MACToText(mac));
     }
-    return event(EventKind::FlipFlop, MACToText(mac) + " takes other's IP: " + IPToText(ip));
+    return event(EventKind::FlipFlop, MACToText(mac) + " takes other's IP: " + addressText(ip));
 }
 
 // The frame's ARP.csv line, appended to the batch.
@@ -74,12 +77,38 @@ void appendCsvLine(ArpCsvBatch& batch, const ArpFrameView& f, TDateTime t) {
     batch.endLine();
 }
 
+// The message's NDP.csv line: its source and the MAC of its source link-layer option (else its
+// Ethernet source), its target and target link-layer option where it has them.
+void appendNdpCsvLine(ArpCsvBatch& batch, const NdpMessage& m, TDateTime t) {
+    std::string& out = batch.text();
+    out += DateTimeText(t);
+    out += ';';
+    out += ndpOperationText(m.type);
+    out += ';';
+    out += IPv6ToText(m.source);
+    out += ';';
+    appendMACText(out, m.sourceLinkLayer.value_or(m.ethernetSource));
+    out += ';';
+    const bool router =
+        m.type == NdpType::RouterSolicitation || m.type == NdpType::RouterAdvertisement;
+    if (!router) {
+        out += IPv6ToText(m.target);
+    }
+    out += ';';
+    if (m.targetLinkLayer && m.type == NdpType::NeighbourAdvertisement) {
+        appendMACText(out, *m.targetLinkLayer);
+    }
+    out += "\r\n";
+    batch.endLine();
+}
+
 } // namespace
 
-ArpDetector::ArpDetector(const SharedSettings& settings, StationTable& table, ArpLogRing& liveLog,
-                         ArpCsvWriter& csv, EventAnnouncer& announcer, const Clock& clock)
-    : m_settings(settings), m_table(table), m_liveLog(liveLog), m_csv(csv), m_announcer(announcer),
-      m_clock(clock) {}
+ArpDetector::ArpDetector(const SharedSettings& settings, const DetectorStores& stores,
+                         EventAnnouncer& announcer, const Clock& clock)
+    : m_settings(settings), m_table(stores.stations), m_table6(stores.stations6),
+      m_liveLog(stores.liveLog), m_csv(stores.arpCsv), m_ndpCsv(stores.ndpCsv),
+      m_announcer(announcer), m_clock(clock) {}
 
 void ArpDetector::processArpFrame(ArpFrameBytes frame, AdapterId adapter) noexcept {
     FrameBatch one;
@@ -91,6 +120,15 @@ void ArpDetector::processArpFrame(ArpFrameBytes frame, FrameBatch& batch,
                                   AdapterId adapter) noexcept {
     try {
         process(frame, batch, adapter);
+    } catch (...) {
+        m_failedFrames.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
+void ArpDetector::processNdpMessage(const NdpMessage& message, FrameBatch& batch,
+                                    AdapterId adapter) noexcept {
+    try {
+        processNdp(message, batch, adapter);
     } catch (...) {
         m_failedFrames.fetch_add(1, std::memory_order_relaxed);
     }
@@ -108,12 +146,17 @@ void ArpDetector::announceEvents(FrameBatch& batch) noexcept {
 
 void ArpDetector::endBatch(FrameBatch& batch) noexcept {
     announceEvents(batch);
+    appendLines(m_csv, batch.lines);
+    appendLines(m_ndpCsv, batch.ndpLines);
+}
+
+void ArpDetector::appendLines(ArpCsvWriter& csv, ArpCsvBatch& lines) noexcept {
     try {
-        m_csv.appendArpCsv(batch.lines);
+        csv.appendArpCsv(lines);
     } catch (...) {
-        m_failedFrames.fetch_add(batch.lines.lines(), std::memory_order_relaxed);
+        m_failedFrames.fetch_add(lines.lines(), std::memory_order_relaxed);
     }
-    batch.lines.clear();
+    lines.clear();
 }
 
 // One reading of the clock serves the log entry, the table's stamp and the file's line: the local
@@ -121,11 +164,26 @@ void ArpDetector::endBatch(FrameBatch& batch) noexcept {
 void ArpDetector::process(ArpFrameBytes frame, FrameBatch& batch, AdapterId adapter) {
     const TDateTime t = m_clock.now();
     m_liveLog.lock().appendArpLog(frame, t, adapter);
-
     const ArpFrameView f(frame);
-    const MacAddress source = f.ethernetSource();
-    const MacAddress mac = f.senderMac();
-    const IPv4Address ip = f.senderIp();
+    detect(m_table, f.senderIp(), f.senderMac(), f.ethernetSource(), f.senderMac(), t, batch,
+           adapter);
+    appendCsvLine(batch.lines, f, t);
+}
+
+void ArpDetector::processNdp(const NdpMessage& message, FrameBatch& batch, AdapterId adapter) {
+    const TDateTime t = m_clock.now();
+    m_liveLog.lock().appendNdpLog(encodeNdpRecord(message), t, adapter);
+    const NdpBinding binding = ndpBinding(message);
+    detect(m_table6, binding.ip, binding.mac, message.ethernetSource, message.sourceLinkLayer, t,
+           batch, adapter);
+    appendNdpCsvLine(batch.ndpLines, message, t);
+}
+
+template <typename Address>
+void ArpDetector::detect(BasicStationTable<Address>& table, const Address& ip,
+                         const MacAddress& mac, const MacAddress& source,
+                         const std::optional<MacAddress>& stated, TDateTime t, FrameBatch& batch,
+                         AdapterId adapter) {
     auto raise = [&](Event event) {
         if (m_settings.flag(eventKindFlag(event.kind))) {
             event.adapter = m_adapterNames.name(adapter);
@@ -137,24 +195,23 @@ void ArpDetector::process(ArpFrameBytes frame, FrameBatch& batch, AdapterId adap
                           "The source mac(" + MACToText(source) + ") or arp ethernet address(" +
                               MACToText(mac) + ") was all ones or all zeros."));
     }
-    if (source != mac) {
+    if (stated && source != *stated) {
         raise(senderEvent(EventKind::EthernetMismatch, std::nullopt, mac,
                           "The source mac ethernet address(" + MACToText(source) +
-                              ") didn`t match the address inside the arp packet(" + MACToText(mac) +
-                              ")."));
+                              ") didn`t match the address inside the arp packet(" +
+                              MACToText(*stated) + ")."));
     }
     std::optional<Event> binding;
     {
-        auto table = m_table.lock();
-        binding = classify(table, ip, mac);
-        if (ip != ZERO_IP) {
-            table.touchStation(ip, mac, t);
+        auto access = table.lock();
+        binding = classify<Address>(access, ip, mac);
+        if (ip != Address{}) {
+            access.touchStation(ip, mac, t);
         }
     }
     if (binding) {
         raise(std::move(*binding));
     }
-    appendCsvLine(batch.lines, f, t);
 }
 
 } // namespace qv

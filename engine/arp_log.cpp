@@ -29,9 +29,19 @@ const ArpLogEntry& ArpLogRing::Access::newest(int age) const {
 }
 
 int ArpLogRing::Access::appendArpLog(ArpFrameBytes frame, TDateTime now, AdapterId adapter) {
+    return append(frame, LogFamily::Arp, now, adapter);
+}
+
+int ArpLogRing::Access::appendNdpLog(ArpFrameBytes record, TDateTime now, AdapterId adapter) {
+    return append(record, LogFamily::Ndp, now, adapter);
+}
+
+int ArpLogRing::Access::append(ArpFrameBytes bytes, LogFamily family, TDateTime now,
+                               AdapterId adapter) {
     ArpLogEntry& entry = m_ring.m_slots[static_cast<std::size_t>(m_ring.m_writePosition)];
-    std::copy(frame.begin(), frame.end(), entry.frame.begin());
+    std::copy(bytes.begin(), bytes.end(), entry.frame.begin());
     entry.adapter = adapter;
+    entry.family = family;
     entry.time = now;
     m_ring.m_writePosition = (m_ring.m_writePosition + 1) % ARP_LOG_SLOTS;
     ++m_ring.m_appended;

@@ -14,17 +14,22 @@ namespace qv {
 inline constexpr int ARP_LOG_SLOTS = 8192;
 inline constexpr int ARP_LOG_WINDOW_SECONDS = 300;
 
-// One captured ARP frame as kept in memory, with the adapter it came from and the time it was
-// appended.
+enum class LogFamily : std::uint8_t { Arp = 0, Ndp = 1 };
+
+// One captured frame as kept in memory, with the adapter it came from and the time it was
+// appended: an ARP frame's first 42 bytes, or a neighbour discovery message's packed record
+// (NdpLogRecord), which the family tells apart.
 struct ArpLogEntry {
     std::array<std::uint8_t, ARP_FRAME_SIZE> frame;
     AdapterId adapter;
-    std::array<std::uint8_t, 5> padding;
+    LogFamily family;
+    std::array<std::uint8_t, 4> padding;
     TDateTime time;
 };
 
 static_assert(sizeof(ArpLogEntry) == 56);
 static_assert(offsetof(ArpLogEntry, adapter) == 42);
+static_assert(offsetof(ArpLogEntry, family) == 43);
 static_assert(offsetof(ArpLogEntry, time) == 48);
 
 // A ring of 8192 slots holding at most 8191 entries: the `count` slots before the write position,
@@ -64,6 +69,8 @@ public:
     // Copies the frame into the next slot stamped with `now` and its adapter. Returns the new
     // count.
     int appendArpLog(ArpFrameBytes frame, TDateTime now, AdapterId adapter = NO_ADAPTER);
+    // The same for a neighbour discovery message, in its packed record.
+    int appendNdpLog(ArpFrameBytes record, TDateTime now, AdapterId adapter = NO_ADAPTER);
     // The number of newest entries at most `seconds` old at `now`, walking newest first and
     // stopping at the first older entry. With `trim` the log keeps only those entries.
     int countRecent(int seconds, bool trim, TDateTime now);
@@ -75,6 +82,7 @@ public:
 private:
     friend class ArpLogRing;
     Access(ArpLogRing& ring) : m_ring(ring), m_lock(ring.m_guard) {}
+    int append(ArpFrameBytes bytes, LogFamily family, TDateTime now, AdapterId adapter);
     static int wrap(int slot) { return (slot % ARP_LOG_SLOTS + ARP_LOG_SLOTS) % ARP_LOG_SLOTS; }
 
     ArpLogRing& m_ring;

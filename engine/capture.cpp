@@ -17,6 +17,10 @@ public:
         m_detector.processArpFrame(frame, m_batch, m_adapter);
         m_frames.fetch_add(1, std::memory_order_relaxed);
     }
+    void onNdpFrame(const CaptureHeader&, const NdpMessage& message) noexcept override {
+        m_detector.processNdpMessage(message, m_batch, m_adapter);
+        m_frames.fetch_add(1, std::memory_order_relaxed);
+    }
     // The buffer's events are announced and its lines go to ARP.csv before the next read.
     void onBufferEnd() noexcept override { m_detector.endBatch(m_batch); }
 

@@ -30,6 +30,30 @@ bool appendCapturedFrame(std::span<std::uint8_t> buffer, std::size_t& used,
 
 namespace {
 
+// The frame of `header` at `p`: its captured bytes, as far as the buffer holds them.
+void handFrame(std::span<const std::uint8_t> received, std::size_t p, const CaptureHeader& header,
+               CapturedFrameSink& sink) {
+    if (p > received.size()) {
+        sink.onOtherFrame(header);
+        return;
+    }
+    const auto captured =
+        received.subspan(p, std::min<std::size_t>(header.capturedLength, received.size() - p));
+    if (captured.size() >= ARP_FRAME_SIZE && header.wireLength >= ARP_FRAME_SIZE) {
+        const ArpFrameBytes frame = captured.first<ARP_FRAME_SIZE>();
+        if (isArpFrame(frame)) {
+            sink.onArpFrame(header, frame);
+            return;
+        }
+    }
+    // A message cut short by the capture fails the decoder's length checks.
+    if (const auto message = decodeNdpFrame(captured)) {
+        sink.onNdpFrame(header, *message);
+        return;
+    }
+    sink.onOtherFrame(header);
+}
+
 void walkFrames(std::span<const std::uint8_t> received, CapturedFrameSink& sink) noexcept {
     std::size_t p = 0;
     while (p < received.size()) {
@@ -43,18 +67,7 @@ void walkFrames(std::span<const std::uint8_t> received, CapturedFrameSink& sink)
             return;
         }
         p += header.headerLength;
-        bool accepted = false;
-        if (header.capturedLength >= ARP_FRAME_SIZE && header.wireLength >= ARP_FRAME_SIZE &&
-            p <= received.size() && received.size() - p >= ARP_FRAME_SIZE) {
-            const ArpFrameBytes frame = received.subspan(p).first<ARP_FRAME_SIZE>();
-            if (isArpFrame(frame)) {
-                sink.onArpFrame(header, frame);
-                accepted = true;
-            }
-        }
-        if (!accepted) {
-            sink.onOtherFrame(header);
-        }
+        handFrame(received, p, header, sink);
         p = nextHeaderPosition(p, header.capturedLength);
     }
 }

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "engine/arp_frame.h"
+#include "engine/ndp_frame.h"
 
 namespace qv {
 
@@ -41,7 +42,11 @@ public:
     // An accepted Ethernet/ARP/IPv4 frame: at least 42 bytes captured and on the wire, all 42 of
     // them inside the buffer.
     virtual void onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) noexcept = 0;
-    // A frame the walk passed over: not ARP for IPv4, or too short.
+    // An accepted neighbour discovery message (decodeNdpFrame over the captured bytes).
+    virtual void onNdpFrame(const CaptureHeader& header, const NdpMessage&) noexcept {
+        onOtherFrame(header);
+    }
+    // A frame the walk passed over: neither ARP for IPv4 nor neighbour discovery, or too short.
     virtual void onOtherFrame(const CaptureHeader&) noexcept {}
     // The walk of one buffer has ended, however it ended.
     virtual void onBufferEnd() noexcept {}

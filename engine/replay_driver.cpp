@@ -63,11 +63,25 @@ void ReplayDriver::runPassesUntil(std::int64_t microseconds) {
 }
 
 void ReplayDriver::onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) noexcept {
+    enterFrame(header);
+    m_detector.processArpFrame(frame, m_batch);
+    leaveFrame();
+}
+
+void ReplayDriver::onNdpFrame(const CaptureHeader& header, const NdpMessage& message) noexcept {
+    enterFrame(header);
+    m_detector.processNdpMessage(message, m_batch);
+    leaveFrame();
+}
+
+void ReplayDriver::enterFrame(const CaptureHeader& header) {
     const std::int64_t at = frameTime(header);
     runPassesUntil(at);
     m_clock.set(localTimeOfMicroseconds(at));
-    m_detector.processArpFrame(frame, m_batch);
-    // Each frame's events go out with the clock still at its time, so they are stamped with it.
+}
+
+// Each frame's events go out with the clock still at its time, so they are stamped with it.
+void ReplayDriver::leaveFrame() {
     m_detector.announceEvents(m_batch);
     ++m_frames;
 }

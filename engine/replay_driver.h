@@ -31,6 +31,7 @@ public:
     // headers' own times are used.
     void setFrameTimes(std::vector<std::int64_t> microseconds);
     void onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) noexcept override;
+    void onNdpFrame(const CaptureHeader& header, const NdpMessage& message) noexcept override;
     void onOtherFrame(const CaptureHeader& header) noexcept override;
     // The buffer's lines go to ARP.csv.
     void onBufferEnd() noexcept override;
@@ -41,6 +42,8 @@ public:
     std::uint64_t passesRun() const { return m_passes; }
 
 private:
+    void enterFrame(const CaptureHeader& header);
+    void leaveFrame();
     std::int64_t frameTime(const CaptureHeader& header);
     void runPassesUntil(std::int64_t microseconds);
     bool runPassAt(std::int64_t microseconds);

@@ -4,7 +4,8 @@
 
 namespace qv {
 
-bool StationAges::before(std::span<const StationRecord> records, int a, int b) {
+template <typename Record>
+bool StationAges::before(std::span<const Record> records, int a, int b) {
     const double ta = records[static_cast<std::size_t>(a)].lastUpdate;
     const double tb = records[static_cast<std::size_t>(b)].lastUpdate;
     if (std::isnan(ta) != std::isnan(tb)) {
@@ -21,7 +22,8 @@ void StationAges::place(std::size_t at, int index) {
     m_places[static_cast<std::size_t>(index)] = at;
 }
 
-void StationAges::siftUp(std::size_t at, std::span<const StationRecord> records) {
+template <typename Record>
+void StationAges::siftUp(std::size_t at, std::span<const Record> records) {
     const int index = m_heap[at];
     while (at > 0) {
         const std::size_t parent = (at - 1) / 2;
@@ -34,7 +36,8 @@ void StationAges::siftUp(std::size_t at, std::span<const StationRecord> records)
     place(at, index);
 }
 
-void StationAges::siftDown(std::size_t at, std::span<const StationRecord> records) {
+template <typename Record>
+void StationAges::siftDown(std::size_t at, std::span<const Record> records) {
     const int index = m_heap[at];
     for (;;) {
         std::size_t child = 2 * at + 1;
@@ -53,7 +56,8 @@ void StationAges::siftDown(std::size_t at, std::span<const StationRecord> record
     place(at, index);
 }
 
-void StationAges::build(std::span<const StationRecord> records) {
+template <typename Record>
+void StationAges::build(std::span<const Record> records) {
     m_heap.resize(records.size());
     m_places.resize(records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
@@ -71,7 +75,8 @@ void StationAges::forget() {
     m_places.clear();
 }
 
-void StationAges::changed(int index, std::span<const StationRecord> records) {
+template <typename Record>
+void StationAges::changed(int index, std::span<const Record> records) {
     const auto i = static_cast<std::size_t>(index);
     if (i > m_heap.size()) { // out of step: built again when next asked for
         forget();
@@ -85,5 +90,10 @@ void StationAges::changed(int index, std::span<const StationRecord> records) {
     siftUp(at, records);
     siftDown(m_places[i], records);
 }
+
+template void StationAges::build(std::span<const StationRecord>);
+template void StationAges::build(std::span<const StationRecord6>);
+template void StationAges::changed(int, std::span<const StationRecord>);
+template void StationAges::changed(int, std::span<const StationRecord6>);
 
 } // namespace qv

@@ -7,7 +7,7 @@
 
 namespace qv {
 
-// The records of the station table in the order in which they give up their slot when a new pair
+// The records of a station table in the order in which they give up their slot when a new pair
 // finds the table full: the one seen longest ago first, the lowest index among equals, a damaged
 // time (NaN) after every other. An indexed binary heap: the first record is read at once, and a
 // record whose time changed is moved in O(log n), where a scan of the table would read all of it
@@ -16,19 +16,24 @@ namespace qv {
 class StationAges {
 public:
     bool built() const { return m_built; }
-    void build(std::span<const StationRecord> records);
+    template <typename Record>
+    void build(std::span<const Record> records);
     void forget();
     // Record `index` (below the size it was built with, or equal to it: one more record) has a new
     // time in `records`.
-    void changed(int index, std::span<const StationRecord> records);
+    template <typename Record>
+    void changed(int index, std::span<const Record> records);
     // The record that gives up its slot; the heap must be built and not empty.
     int first() const { return m_heap.front(); }
 
 private:
-    static bool before(std::span<const StationRecord> records, int a, int b);
+    template <typename Record>
+    static bool before(std::span<const Record> records, int a, int b);
     void place(std::size_t at, int index);
-    void siftUp(std::size_t at, std::span<const StationRecord> records);
-    void siftDown(std::size_t at, std::span<const StationRecord> records);
+    template <typename Record>
+    void siftUp(std::size_t at, std::span<const Record> records);
+    template <typename Record>
+    void siftDown(std::size_t at, std::span<const Record> records);
 
     bool m_built = false;
     std::vector<int> m_heap;           // record indices

@@ -19,7 +19,7 @@ struct Event {
     TDateTime stamp = 0.0;
     // The station it is about, where the kind has one: the sender of the frame; for a change of
     // address the new MAC; for a scan the scanning binding.
-    std::optional<IPv4Address> ip;
+    std::optional<IPAddress> ip;
     std::optional<MacAddress> mac;
     // The adapter whose frame raised it (for a scan, the adapter of the binding's newest request);
     // empty when none (a replayed capture).

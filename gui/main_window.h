@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include "common/addresses.h"
 #include "gui/about_page.h"
 #include "gui/navigation_panel.h"
 #include "gui/options_page.h"
@@ -27,7 +28,9 @@ class IpMacPage;
 class IpTools;
 class SharedSettings;
 class SoundPlayer;
-class StationTable;
+template <typename Address>
+class BasicStationTable;
+using StationTable = BasicStationTable<IPv4Address>;
 class TableMenu;
 
 // What the main window works on: the engine's stores, the capture table, the sound player for

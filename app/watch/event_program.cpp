@@ -34,7 +34,7 @@ std::vector<std::string> eventEnvironment(const Event& event) {
         "QUORVANE_DETAILS=" + event.details,
         "QUORVANE_TIME=" + entry.Stamp,
         "QUORVANE_TIME_ISO8601=" + rfc3339OfLocal(event.stamp),
-        "QUORVANE_IP=" + (event.ip ? IPToText(*event.ip) : std::string()),
+        "QUORVANE_IP=" + (event.ip ? addressText(*event.ip) : std::string()),
         "QUORVANE_MAC=" + (event.mac ? MACToText(*event.mac) : std::string()),
         "QUORVANE_ADAPTER=" + event.adapter,
     };

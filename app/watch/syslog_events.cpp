@@ -52,7 +52,7 @@ SyslogRecord syslogRecordOf(const Event& event, const std::string& hostname,
     record.appName = "quorvane";
     record.procId = procId;
     if (event.ip) {
-        record.params.emplace_back("ip", IPToText(*event.ip));
+        record.params.emplace_back("ip", addressText(*event.ip));
     }
     if (event.mac) {
         record.params.emplace_back("mac", MACToText(*event.mac));

@@ -147,7 +147,7 @@ bool configure(pcap_t* handle, std::string& error) {
     }
     // Spares user space the rest of the traffic; without it every frame is walked and skipped.
     bpf_program filter{};
-    if (p.compile(handle, &filter, "arp", 1, PCAP_NETMASK_UNKNOWN) == 0) {
+    if (p.compile(handle, &filter, CAPTURE_FILTER, 1, PCAP_NETMASK_UNKNOWN) == 0) {
         p.setfilter(handle, &filter);
         p.freecode(&filter);
     }

@@ -12,6 +12,10 @@ namespace qv {
 inline constexpr int CAPTURE_KERNEL_BUFFER = 2 << 20;
 inline constexpr int CAPTURE_READ_TIMEOUT_MS = 1000;
 inline constexpr int CAPTURE_SNAP_LENGTH = 65535;
+// ARP, and the neighbour discovery messages (ICMPv6 types 133 to 136 right after the IPv6
+// header, hop limit 255) with their options: the snap length keeps whole frames.
+inline constexpr const char* CAPTURE_FILTER =
+    "arp or (icmp6 and ip6[7] == 255 and ip6[40] >= 133 and ip6[40] <= 136)";
 
 // The packet driver on libpcap (bound at run time through PcapLibrary).
 class PcapDriver final : public PacketDriver {

@@ -31,7 +31,7 @@ TEST(PacketPath, ASendJobWithoutAThreadStillJournalsTheEventAndLogsTheFrame) {
                           std::make_error_code(std::errc::resource_unavailable_try_again));
                   });
     Notifier notifier(h.settings, journal, h.clock, {nullptr, nullptr, &jobs, {}});
-    ArpDetector detector(h.settings, h.table, *h.liveLog, h.csvWriter, notifier, h.clock);
+    ArpDetector detector(h.settings, h.stores(), notifier, h.clock);
 
     detector.processArpFrame(arpFrame(ARP_REQUEST, MAC_A, IP7, ZERO_MAC, GATEWAY));
 
@@ -65,7 +65,7 @@ private:
 TEST(PacketPath, AFrameCutShortByAnExceptionIsCountedAndTheNextOneGoesThrough) {
     EngineHarness h;
     FailingAnnouncer announcer(1);
-    ArpDetector detector(h.settings, h.table, *h.liveLog, h.csvWriter, announcer, h.clock);
+    ArpDetector detector(h.settings, h.stores(), announcer, h.clock);
 
     detector.processArpFrame(arpFrame(ARP_REQUEST, MAC_A, IP7, ZERO_MAC, GATEWAY));
     EXPECT_EQ(detector.failedFrames(), 1u);
@@ -82,7 +82,7 @@ TEST(PacketPath, AFrameCutShortByAnExceptionIsCountedAndTheNextOneGoesThrough) {
 TEST(PacketPath, AScanPassCutShortIsCountedAndNotIdle) {
     EngineHarness h;
     FailingAnnouncer announcer(1);
-    ScanDetector scans(h.settings, h.table, *h.liveLog, announcer, h.clock,
+    ScanDetector scans(h.settings, h.table, *h.table6, *h.liveLog, announcer, h.clock,
                        h.detector.adapterNames());
     for (int i = 0; i < 101; ++i) {
         h.frame(arpFrame(ARP_REQUEST, MAC_B, SCANNER, ZERO_MAC,

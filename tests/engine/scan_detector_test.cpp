@@ -64,13 +64,13 @@ TEST_F(ScanDetection, EventsNameTheAdapterOfTheirFrames) {
     const Event& station = h.announcer.announced[0];
     EXPECT_EQ(station.kind, EventKind::NewStation);
     EXPECT_EQ(station.adapter, "wlan3");
-    EXPECT_EQ(station.ip, SCANNER);
+    EXPECT_EQ(station.ip, IPAddress{SCANNER});
     EXPECT_EQ(station.mac, MAC_B);
     EXPECT_EQ(h.announcer.announced[1].adapter, "wlan3");
     const Event& scan = h.announcer.announced[2];
     EXPECT_EQ(scan.kind, EventKind::NetworkScanning);
     EXPECT_EQ(scan.adapter, "eth0"); // its last 41 requests came through eth0
-    EXPECT_EQ(scan.ip, SCANNER);
+    EXPECT_EQ(scan.ip, IPAddress{SCANNER});
     EXPECT_EQ(scan.mac, MAC_B);
     h.frame(test::arpFrame(ARP_REQUEST, {2, 0, 0, 0, 0, 9}, {10, 0, 0, 99}, ZERO_MAC, GATEWAY));
     EXPECT_EQ(h.announcer.announced.back().adapter, ""); // a frame of no adapter (a replay)

@@ -33,29 +33,40 @@ public:
 struct Engine {
     SharedSettings settings{defaultSettings("/fuzz/")};
     StationTable table;
+    StationTable6 table6;
     ArpLogRing log;
     ArpCsvWriter csv{DataFolder("/nonexistent/quorvane-fuzz"), settings};
+    ArpCsvWriter ndpCsv{DataFolder("/nonexistent/quorvane-fuzz"), settings, NDP_CSV_FILES};
     CountingAnnouncer announcer;
     ManualClock clock;
-    ArpDetector detector{settings, table, log, csv, announcer, clock};
-    ScanDetector scans{settings, table, log, announcer, clock, detector.adapterNames()};
+    ArpDetector detector{settings, {table, table6, log, csv, ndpCsv}, announcer, clock};
+    ScanDetector scans{settings, table, table6, log, announcer, clock, detector.adapterNames()};
 };
 
 class Sink final : public CapturedFrameSink {
 public:
     explicit Sink(Engine& engine) : m_engine(engine) {}
     void onArpFrame(const CaptureHeader& header, ArpFrameBytes frame) noexcept override {
-        m_engine.clock.set(localDateTimeFromUnix(header.seconds, header.microseconds % 1'000'000));
+        setClock(header);
         m_engine.detector.processArpFrame(frame, batch);
         ++frames;
+    }
+    void onNdpFrame(const CaptureHeader& header, const NdpMessage& message) noexcept override {
+        setClock(header);
+        m_engine.detector.processNdpMessage(message, batch);
+        ++ndpFrames;
     }
     void onBufferEnd() noexcept override { ++ends; }
 
     FrameBatch batch;
     std::size_t frames = 0;
+    std::size_t ndpFrames = 0;
     int ends = 0;
 
 private:
+    void setClock(const CaptureHeader& header) {
+        m_engine.clock.set(localDateTimeFromUnix(header.seconds, header.microseconds % 1'000'000));
+    }
     Engine& m_engine;
 };
 
@@ -70,6 +81,19 @@ void checkLines(const ArpCsvBatch& batch, std::size_t frames) {
             line.find_first_of("\r\n") != line.size() - 2) {
             std::abort();
         }
+    }
+}
+
+template <typename Address>
+void emptyTable(BasicStationTable<Address>& t) {
+    auto table = t.lock();
+    fuzz::checkTable(table);
+    std::vector<int> all(static_cast<std::size_t>(table.count()));
+    for (int i = 0; i < table.count(); ++i) {
+        all[static_cast<std::size_t>(i)] = i;
+    }
+    if (table.deleteStations(all) != 0) {
+        std::abort();
     }
 }
 
@@ -88,19 +112,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     checkLines(sink.batch.lines, sink.frames);
+    checkLines(sink.batch.ndpLines, sink.ndpFrames);
     engine.detector.announceEvents(sink.batch);
     engine.clock.advanceSeconds(1);
     engine.scans.detectScans();
 
-    auto table = engine.table.lock();
-    fuzz::checkTable(table);
-    std::vector<int> all(static_cast<std::size_t>(table.count()));
-    for (int i = 0; i < table.count(); ++i) {
-        all[static_cast<std::size_t>(i)] = i;
-    }
-    if (table.deleteStations(all) != 0) {
-        std::abort();
-    }
+    emptyTable(engine.table);
+    emptyTable(engine.table6);
     engine.log.lock().countRecent(0, true, 1e7);
     return 0;
 }

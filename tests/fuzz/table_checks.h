@@ -8,7 +8,8 @@ namespace qv::fuzz {
 
 // Byte by byte: std::array's comparison goes through memcmp, which the sanitizers intercept at a
 // cost that dominates a table of 8192 records.
-inline bool samePair(const StationRecord& a, const StationRecord& b) {
+template <typename Address>
+bool samePair(const BasicStationRecord<Address>& a, const BasicStationRecord<Address>& b) {
     for (std::size_t k = 0; k < a.ip.size(); ++k) {
         if (a.ip[k] != b.ip[k]) {
             return false;
@@ -25,12 +26,13 @@ inline bool samePair(const StationRecord& a, const StationRecord& b) {
 // Aborts unless the table holds together: its count within the slots, and the index finding
 // every record in use by its pair, by its MAC and by its address, at a slot that holds it. A run
 // of one pair (the empty slots after a short file) is looked up once.
-inline void checkTable(const StationTable::Access& t) {
+template <typename Access>
+void checkTable(const Access& t) {
     if (t.count() < 0 || t.count() > STATION_SLOTS) {
         std::abort();
     }
     for (int i = 0; i < t.count(); ++i) {
-        const StationRecord& r = t.record(i);
+        const auto& r = t.record(i);
         if (i > 0 && samePair(r, t.record(i - 1))) {
             continue;
         }

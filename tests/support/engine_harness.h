@@ -33,17 +33,23 @@ struct EngineHarness {
     explicit EngineHarness(const Settings& initial = qv::defaultSettings("/x/"));
 
     void frame(const Frame42& f) { detector.processArpFrame(f); }
+    // A neighbour discovery frame, through the capture's decoder: false when it rejects it.
+    bool ndpFrame(std::span<const std::uint8_t> bytes);
+    DetectorStores stores() { return {table, *table6, *liveLog, csvWriter, ndpWriter}; }
     // Adds a binding to the table directly, seen `secondsAgo` before the clock's time.
     void station(const IPv4Address& ip, const MacAddress& mac, double secondsAgo = 60);
     void advance(double seconds) { clock.advanceSeconds(seconds); }
     std::string csv() const;
+    std::string ndpCsv() const;
 
     TempFolder root;
     DataFolder folder;
     SharedSettings settings;
     StationTable table;
+    std::unique_ptr<StationTable6> table6 = std::make_unique<StationTable6>();
     std::unique_ptr<ArpLogRing> liveLog = std::make_unique<ArpLogRing>();
     ArpCsvWriter csvWriter;
+    ArpCsvWriter ndpWriter;
     RecordingAnnouncer announcer;
     ManualClock clock;
     ArpDetector detector;

@@ -67,15 +67,17 @@ TEST(TablesConcurrency, TheGuiSideNeverLosesTearsOrDoublesWhatCaptureAdds) {
     const DataFolder folder(root / "Quorvane");
     SharedSettings settings(defaultSettings("/x/"));
     StationTable table;
+    auto table6 = std::make_unique<StationTable6>();
     auto live = std::make_unique<ArpLogRing>();
     auto locked = std::make_unique<ArpLogRing>();
     ArpCsvWriter csv(folder, settings);
+    ArpCsvWriter ndpCsv(folder, settings, NDP_CSV_FILES);
     ManualClock clock(46000.0);
     ListOwner owner;
     EventJournal journal(folder, clock, owner);
     Notifier notifier(settings, journal, clock, {});
-    ArpDetector detector(settings, table, *live, csv, notifier, clock);
-    ScanDetector scans(settings, table, *live, notifier, clock, detector.adapterNames());
+    ArpDetector detector(settings, {table, *table6, *live, csv, ndpCsv}, notifier, clock);
+    ScanDetector scans(settings, table, *table6, *live, notifier, clock, detector.adapterNames());
 
     std::atomic<int> running{THREADS};
     std::atomic<int> rounds{0};
