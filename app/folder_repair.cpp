@@ -9,11 +9,12 @@
 namespace qv {
 
 std::vector<std::string> repairDataFolder(const DataFolder& folder) {
-    for (const char* file : {STATION_FILE_NAME, SETTINGS_FILE_NAME, EVENTS_FILE_NAME}) {
+    for (const char* file :
+         {STATION_FILE_NAME, STATION6_FILE_NAME, SETTINGS_FILE_NAME, EVENTS_FILE_NAME}) {
         removeTemporaryOf(folder.DataFilePath(file));
     }
     std::vector<std::string> notes;
-    for (const char* file : {ARP_CSV_FILE_NAME, EVENTS_FILE_NAME}) {
+    for (const char* file : {ARP_CSV_FILE_NAME, NDP_CSV_FILE_NAME, EVENTS_FILE_NAME}) {
         const std::string path = folder.DataFilePath(file);
         if (const auto kept = cutPartialLastLine(path)) {
             notes.push_back(path + " ended in a line cut short; it was moved to " + *kept);

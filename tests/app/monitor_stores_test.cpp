@@ -16,6 +16,10 @@ namespace {
 using namespace test;
 using std::chrono::minutes;
 
+IPv6Address linkLocal6(std::uint8_t last) {
+    return {0xFE, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last};
+}
+
 class MonitorStores : public ::testing::Test {
 protected:
     void touch(std::uint8_t last) {
@@ -94,6 +98,56 @@ TEST_F(MonitorStores, WholeFilesAreReplacedWithoutACopy) {
         EXPECT_EQ(saved.note, "");
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.folder()), {}), 2);
+}
+
+// ipmac6.dat follows ipmac.dat's rules, but a network without IPv6 gets no such file: it is
+// written once there is a binding to keep, and from then on whenever ipmac.dat is, even empty.
+TEST_F(MonitorStores, TheIPv6FileIsWrittenOnceThereIsIPv6ToKeep) {
+    monitor.loadStations();
+    touch(1);
+    ASSERT_TRUE(monitor.saveStations().written);
+    EXPECT_TRUE(std::filesystem::exists(monitor.stationsPath()));
+    EXPECT_FALSE(std::filesystem::exists(monitor.stations6Path()));
+
+    monitor.stations6().lock().touchStation(linkLocal6(7), MAC_A, clock.now());
+    monitor.setCheckpointInterval(std::chrono::seconds(0));
+    const auto saved = monitor.checkpoint(start); // only the IPv6 table changed
+    ASSERT_TRUE(saved);
+    EXPECT_TRUE(saved->written);
+    EXPECT_EQ(std::filesystem::file_size(monitor.stations6Path()), STATION6_FILE_SIZE);
+
+    test::RecordingOwner owner2;
+    Monitor again{folder, clock, owner2, Presenters{}};
+    again.loadStations();
+    EXPECT_EQ(again.stations6File().state(), StoredFile::State::Whole);
+    EXPECT_EQ(again.stations6().lock().findPair(linkLocal6(7), MAC_A), 0);
+    again.stations6().lock().deleteStation(0);
+    ASSERT_TRUE(again.saveStations().written);
+    auto reread = std::make_unique<StationTable6>();
+    EXPECT_EQ(reread->lock().loadStations(again.stations6Path()), 0);
+}
+
+TEST_F(MonitorStores, ADamagedIPv6FileIsKeptAsideAndAnUnreadableOneLeftAlone) {
+    const std::string path = monitor.stations6Path();
+    test::writeBytes(path, std::vector<std::uint8_t>(100, 0)); // the wrong size
+    monitor.loadStations();
+    EXPECT_EQ(monitor.stations6File().state(), StoredFile::State::Damaged);
+    const auto saved = monitor.saveStations();
+    EXPECT_TRUE(saved.written);
+    EXPECT_EQ(saved.note, "the damaged " + path + " was kept as " + path + ".damaged");
+    EXPECT_EQ(test::readBytes(path + ".damaged").size(), 100u);
+    EXPECT_EQ(std::filesystem::file_size(path), STATION6_FILE_SIZE);
+
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path); // not a regular file: it cannot be read
+    test::RecordingOwner owner2;
+    Monitor again{folder, clock, owner2, Presenters{}};
+    again.loadStations();
+    again.stations6().lock().touchStation(linkLocal6(7), MAC_A, clock.now());
+    const auto refused = again.saveStations();
+    EXPECT_FALSE(refused.written);
+    EXPECT_NE(refused.note.find(path + " could not be read"), std::string::npos) << refused.note;
+    EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
 } // namespace

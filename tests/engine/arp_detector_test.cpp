@@ -1,5 +1,6 @@
 #include "engine/arp_detector.h"
 
+#include <filesystem>
 #include <limits>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 #include "events/event_kind.h"
 #include "tests/support/engine_harness.h"
+#include "tests/support/ndp_frames.h"
 #include "tests/support/test_addresses.h"
 
 namespace qv {
@@ -112,6 +114,72 @@ TEST(ArpDetector, ClassifiesEachBindingWithItsFlagsOnAndOff) {
             ASSERT_NE(latest, NO_STATION) << c.what;
             EXPECT_EQ(tableOn.record(latest).mac, c.mac) << c.what;
             EXPECT_EQ(tableOn.record(latest).lastUpdate, on.clock.now()) << c.what;
+        }
+    }
+}
+
+// The same case for IPv6: each address becomes fe80:: with its last byte (:: for 0.0.0.0), in the
+// bindings, the frame and the texts.
+IPv6Address asIPv6(const IPv4Address& ip) {
+    return ip == ZERO_IP ? UNSPECIFIED_IPV6 : linkLocal(ip[3]);
+}
+
+std::string inIPv6(std::string text, const Case& c) {
+    std::vector<IPv4Address> addresses{c.ip};
+    for (const Binding& b : c.table) {
+        addresses.push_back(b.ip);
+    }
+    for (const IPv4Address& ip : addresses) {
+        const std::string from = IPToText(ip);
+        for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+            text.replace(at, from.size(), IPv6ToText(asIPv6(ip)));
+        }
+    }
+    return text;
+}
+
+// An unsolicited advertisement of the binding with its target link-layer option; for the
+// unspecified address, duplicate address detection's solicitation.
+std::vector<std::uint8_t> ndpFrameOf(const IPv6Address& ip, const MacAddress& mac) {
+    NdpFrameFields f;
+    f.ethernetSource = mac;
+    if (ip == UNSPECIFIED_IPV6) {
+        f.type = NdpType::NeighbourSolicitation;
+        f.destination = solicitedNode(1);
+        f.target = linkLocal(1);
+    } else {
+        f.type = NdpType::NeighbourAdvertisement;
+        f.source = ip;
+        f.destination = {0xFF, 0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+        f.target = ip;
+        f.flags = 0x20; // override
+        f.options = linkLayerOption(2, mac);
+    }
+    return ndpFrame(f);
+}
+
+TEST(ArpDetector, NeighbourDiscoveryIsClassifiedByTheSameRules) {
+    for (const Case& c : CLASSIFICATION) {
+        test::EngineHarness h(allFlags(true));
+        for (const Binding& b : c.table) {
+            h.table6->lock().touchStation(asIPv6(b.ip), b.mac,
+                                          h.clock.now() - b.secondsAgo / SECONDS_PER_DAY);
+        }
+        ASSERT_TRUE(h.ndpFrame(ndpFrameOf(asIPv6(c.ip), c.mac))) << c.what;
+        Events expected;
+        for (const auto& [type, details] : c.events) {
+            expected.emplace_back(type, inIPv6(details, c));
+        }
+        EXPECT_EQ(h.announcer.events, expected) << c.what;
+        EXPECT_EQ(h.table6->lock().count(), c.stationsAfter) << c.what;
+        EXPECT_EQ(h.table.lock().count(), 0) << c.what;
+        ASSERT_EQ(h.liveLog->lock().count(), 1) << c.what;
+        EXPECT_EQ(h.liveLog->lock().row(0).family, LogFamily::Ndp) << c.what;
+        EXPECT_FALSE(std::filesystem::exists(h.folder.folder() / ARP_CSV_FILE_NAME)) << c.what;
+        for (const Event& e : h.announcer.announced) {
+            if (e.ip) {
+                EXPECT_EQ(*e.ip, IPAddress(asIPv6(c.ip))) << c.what;
+            }
         }
     }
 }

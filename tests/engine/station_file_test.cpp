@@ -137,3 +137,73 @@ TEST_F(StationFile, HostileTimesAndCountsInRecordsAreHarmless) {
 
 } // namespace
 } // namespace qv
+
+namespace qv {
+namespace {
+
+// ipmac6.dat: the count, then 8192 records of 48 bytes: the address (0), the MAC (16), two bytes
+// of padding, lastUpdate (24) and lastScanning (32) as little-endian doubles, requestCount (40)
+// and four bytes of padding.
+TEST(Station6File, TheImageIsTheFixedLittleEndianLayoutAndLoadsBack) {
+    test::TempFolder root;
+    const std::string path = (root / STATION6_FILE_NAME).string();
+    const IPv6Address ip{0x20, 0x01, 0x0D, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x12, 0x34};
+    auto table = std::make_unique<StationTable6>();
+    {
+        auto t = table->lock();
+        t.touchStation(ip, MAC_A, 46000.5);
+        t.setLastScanning(0, 46000.25);
+        t.addRequest(0);
+        ASSERT_TRUE(t.saveStations(path));
+    }
+    const auto bytes = test::readBytes(path);
+    ASSERT_EQ(bytes.size(), STATION6_FILE_SIZE);
+    std::vector<std::uint8_t> expected(4 + STATION6_RECORD_SIZE, 0);
+    expected[0] = 1;
+    std::copy(ip.begin(), ip.end(), expected.begin() + 4);
+    std::copy(MAC_A.begin(), MAC_A.end(), expected.begin() + 4 + 16);
+    storeLeDouble(&expected[4 + 24], 46000.5);
+    storeLeDouble(&expected[4 + 32], 46000.25);
+    expected[4 + 40] = 1;
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), bytes.begin()));
+    EXPECT_TRUE(std::all_of(bytes.begin() + static_cast<long>(expected.size()), bytes.end(),
+                            [](std::uint8_t b) { return b == 0; }));
+
+    auto loaded = std::make_unique<StationTable6>();
+    auto t = loaded->lock();
+    EXPECT_EQ(t.loadStations(path), 1);
+    EXPECT_EQ(t.image(), bytes);
+    EXPECT_EQ(t.findPair(ip, MAC_A), 0);
+    // The same address under another prefix is another station.
+    IPv6Address linkLocal = ip;
+    linkLocal[0] = 0xFE;
+    linkLocal[1] = 0x80;
+    EXPECT_EQ(t.findLatestByIp(linkLocal), NO_STATION);
+}
+
+// A hostile count is clamped and a short file overlays only what it reaches, as for ipmac.dat.
+TEST(Station6File, DamagedFilesStayInsideTheTable) {
+    test::TempFolder root;
+    const std::string path = (root / STATION6_FILE_NAME).string();
+    auto table = std::make_unique<StationTable6>();
+    for (const std::int32_t count : {-5, STATION_SLOTS + 1, 3}) {
+        for (const std::size_t size :
+             {std::size_t{3}, std::size_t{4 + 48 + 20}, STATION6_FILE_SIZE + 9}) {
+            std::vector<std::uint8_t> bytes(size, 0xAB);
+            if (size >= 4) {
+                storeLeI32(bytes.data(), count);
+            }
+            test::writeBytes(path, bytes);
+            auto t = table->lock();
+            const int loaded = t.loadStations(path);
+            EXPECT_GE(loaded, 0);
+            EXPECT_LE(loaded, STATION_SLOTS);
+            if (size >= 4) {
+                EXPECT_EQ(loaded, std::clamp(count, 0, STATION_SLOTS)) << count << " " << size;
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace qv
