@@ -1,15 +1,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "engine/arp_csv_writer.h"
 #include "engine/station_table.h"
 #include "tests/support/netns.h"
+#include "tests/support/tshark_ndp.h"
 #include "tests/support/watcher_run.h"
 
 namespace qv {
@@ -143,48 +141,6 @@ TEST(ThirdPartyCaptures, PinnedCapturesGiveTheirGoldenFilesByteForByte) {
     EXPECT_GE(pinned, 6);
 }
 
-// tshark's decoding of the neighbour discovery frames a receiver takes, as NDP.csv's columns after
-// the time: operation, source, source link-layer option (else the Ethernet source), target,
-// target link-layer option of an advertisement.
-std::vector<std::string> tsharkNdpLines(const std::filesystem::path& capture,
-                                        const std::filesystem::path& out) {
-    const std::string filter =
-        "icmpv6.type>=133 && icmpv6.type<=136 && icmpv6.code==0 && ipv6.hlim==255 && "
-        "icmpv6.checksum.status==1 && eth.type==0x86dd && ipv6.nxt==58";
-    EXPECT_EQ(test::shell("tshark -r '" + capture.string() + "' -Y '" + filter +
-                          "' -T fields -E separator=';' -e icmpv6.type -e ipv6.src "
-                          "-e icmpv6.opt.src_linkaddr -e eth.src "
-                          "-e icmpv6.nd.ns.target_address -e icmpv6.nd.na.target_address "
-                          "-e icmpv6.opt.target_linkaddr >'" +
-                          out.string() + "' 2>/dev/null"),
-              0);
-    const auto mac = [](std::string text) {
-        std::replace(text.begin(), text.end(), ':', '-');
-        std::transform(text.begin(), text.end(), text.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        return text;
-    };
-    std::vector<std::string> lines;
-    std::istringstream in(test::readText(out));
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> f;
-        std::istringstream fields(line);
-        for (std::string field; std::getline(fields, field, ';');) {
-            f.push_back(field);
-        }
-        f.resize(7);
-        const int type = std::stoi(f[0]);
-        const char* operation = type == 133   ? "router solicitation"
-                                : type == 134 ? "router advertisement"
-                                : type == 135 ? "solicitation"
-                                              : "advertisement";
-        lines.push_back(std::string(operation) + ";" + f[1] + ";" +
-                        mac(f[2].empty() ? f[3] : f[2]) + ";" + f[4] + f[5] + ";" +
-                        (type == 136 ? mac(f[6]) : ""));
-    }
-    return lines;
-}
-
 TEST(ThirdPartyCaptures, NdpCsvSaysWhatTsharkDecodes) {
     if (test::shell("command -v tshark >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "tshark is not installed (./test installs it)";
@@ -196,16 +152,10 @@ TEST(ThirdPartyCaptures, NdpCsvSaysWhatTsharkDecodes) {
         }
         ++judged;
         const std::string name = golden.path().filename().string();
-        std::istringstream in(test::readText(golden.path() / NDP_CSV_FILE_NAME));
-        std::vector<std::string> ours;
-        std::string line;
-        std::getline(in, line); // the header
-        while (std::getline(in, line)) {
-            line.erase(line.find_last_not_of('\r') + 1);
-            ours.push_back(line.substr(line.find(';') + 1));
-        }
         test::TempFolder out;
-        EXPECT_EQ(ours, tsharkNdpLines(KEPT / name, out / "tshark.txt")) << name;
+        EXPECT_EQ(test::ndpCsvLines(test::readText(golden.path() / NDP_CSV_FILE_NAME)),
+                  test::tsharkNdpLines(KEPT / name, out / "tshark.txt"))
+            << name;
     }
     EXPECT_EQ(judged, 3);
 }

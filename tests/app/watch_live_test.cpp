@@ -1,7 +1,11 @@
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
+#include <thread>
 
 #include <gtest/gtest.h>
 
+#include "engine/arp_csv_writer.h"
 #include "engine/arp_frame.h"
 #include "engine/station_table.h"
 #include "settings/settings_file.h"
@@ -10,6 +14,7 @@
 #include "tests/support/process.h"
 #include "tests/support/raw_sender.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/tshark_ndp.h"
 
 namespace qv {
 namespace {
@@ -81,6 +86,92 @@ TEST(WatchLive, TheWatcherJournalsFramesCapturedOnAVethPair) {
     StationTable table;
     auto t = table.lock();
     EXPECT_EQ(t.loadStations((data / "Quorvane" / STATION_FILE_NAME).string()), 3);
+}
+
+// Real neighbour discovery between two kernels: global addresses added on both ends (each
+// checked by duplicate address detection), a ping (solicitation and advertisement), then host
+// A's MAC changed and the neighbour caches flushed, and a ping again. The watcher on B's end
+// journals the stations, their new addresses and the change, and its NDP.csv says what tshark,
+// capturing on the same interface from before the watcher started to after it ended, decodes of the
+// same frames.
+TEST(WatchLive, NeighbourDiscoveryBetweenTwoKernelsIsJournaledAsTsharkDecodesIt) {
+    if (const auto reason = test::VethPair::unavailableReason()) {
+        GTEST_SKIP() << *reason;
+    }
+    if (test::shell("command -v tshark >/dev/null 2>&1 && command -v ping >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "tshark or ping is not installed (./test installs them)";
+    }
+    test::VethPair pair(test::VethPair::IPv6::On);
+    test::TempFolder data;
+    const std::string inA = "ip netns exec " + pair.namespaceA() + " ";
+    const std::string inB = "ip netns exec " + pair.namespaceB() + " ";
+    ASSERT_EQ(test::shell(inA + "ip link set " + pair.interfaceA() + " address 02:00:00:00:00:0a"),
+              0);
+    const std::string capture = (data / "judge.pcapng").string();
+    const std::string tsharkErr = (data / "tshark.err").string();
+    test::BackgroundProcess tshark("exec " + inB + "tshark -i " + pair.interfaceB() +
+                                   " -f icmp6 -w " + capture + " 2>" + tsharkErr);
+    ASSERT_TRUE(test::waitForFileText(tsharkErr, "Capturing on", 30s)) << test::readText(tsharkErr);
+    const std::string err = (data / "err.txt").string();
+    const std::string out = (data / "out.txt").string();
+    test::BackgroundProcess watcher("exec env LC_ALL=C TZ=UTC " + inB +
+                                    QV_BINARY_DIR "/quorvane-watch --data-dir " +
+                                    (data / "Quorvane").string() + " --interface " +
+                                    pair.interfaceB() + " >" + out + " 2>" + err);
+    ASSERT_TRUE(test::waitForFileText(err, "capturing on " + pair.interfaceB(), 30s))
+        << test::readText(err);
+
+    // Each ping waits for the other end's addresses to leave their tentative state.
+    const std::string settled = "for i in $(seq 50); do [ -z \"$(ip -6 addr show tentative)\" ] "
+                                "&& break; sleep 0.1; done; ";
+    ASSERT_EQ(test::shell(inA + "ip addr add 2001:db8::1/64 dev " + pair.interfaceA()), 0);
+    ASSERT_EQ(test::shell(inB + "ip addr add 2001:db8::2/64 dev " + pair.interfaceB()), 0);
+    ASSERT_EQ(test::shell(inB + "sh -c '" + settled + "'; " + inA + "sh -c '" + settled +
+                          "ping -6 -c 1 -W 5 2001:db8::2 >/dev/null'"),
+              0);
+    ASSERT_EQ(test::shell(inA + "ip link set " + pair.interfaceA() +
+                          " address 02:00:00:00:00:0c; " + inA + "ip -6 neigh flush dev " +
+                          pair.interfaceA() + "; " + inB + "ip -6 neigh flush dev " +
+                          pair.interfaceB() + "; " + inA +
+                          "ping -6 -c 1 -W 5 2001:db8::2 >/dev/null"),
+              0);
+    const std::string ndp = (data / "Quorvane" / NDP_CSV_FILE_NAME).string();
+    ASSERT_TRUE(test::waitForFileText(ndp, "2001:db8::1;02-00-00-00-00-0C", 30s))
+        << test::readText(ndp);
+    std::this_thread::sleep_for(1s); // the answers to the last solicitation
+    watcher.signal(SIGTERM);
+    ASSERT_EQ(watcher.wait(30s), 0) << test::readText(err);
+    tshark.signal(SIGINT);
+    ASSERT_EQ(tshark.wait(30s), 0) << test::readText(tsharkErr);
+
+    const std::string journal = test::readText(out);
+    // Each interface was first seen with its link-local address (its router solicitations), so its
+    // global address is new activity of a known MAC.
+    for (const char* event :
+         {";New station;fe80::", ";New activity;02-00-00-00-00-0A, ip: 2001:db8::1\n",
+          ", ip: 2001:db8::2\n",
+          ";Changed ethernet address;2001:db8::1 from 02-00-00-00-00-0A to 02-00-00-00-00-0C"}) {
+        EXPECT_NE(journal.find(event), std::string::npos) << event << " in\n" << journal;
+    }
+    EXPECT_NE(test::readText(err).find(" dropped\n"), std::string::npos);
+    EXPECT_NE(test::readText(err).find(", 0 dropped"), std::string::npos) << test::readText(err);
+
+    // What the watcher logged is a run of what tshark saw, with the pings' frames in it.
+    const auto ours = test::ndpCsvLines(test::readText(ndp));
+    const auto theirs = test::tsharkNdpLines(capture, data / "tshark.txt");
+    ASSERT_FALSE(ours.empty());
+    EXPECT_NE(std::search(theirs.begin(), theirs.end(), ours.begin(), ours.end()), theirs.end())
+        << "ours:\n"
+        << ::testing::PrintToString(ours) << "\ntshark's:\n"
+        << ::testing::PrintToString(theirs);
+    const auto has = [&](const std::string& start) {
+        return std::any_of(ours.begin(), ours.end(),
+                           [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+    };
+    EXPECT_TRUE(has("solicitation;::;")); // duplicate address detection
+    EXPECT_TRUE(has("solicitation;2001:db8::1;02-00-00-00-00-0C;2001:db8::2;"));
+    EXPECT_TRUE(has("advertisement;2001:db8::2;"));
+    EXPECT_TRUE(std::filesystem::exists(data / "Quorvane" / STATION6_FILE_NAME));
 }
 
 // Without --interface the watcher starts as the program does: every Ethernet adapter on a first

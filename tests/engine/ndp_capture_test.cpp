@@ -13,6 +13,7 @@
 #include "engine/pcap/capture_file.h"
 #include "tests/support/netns.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/tshark_ndp.h"
 
 namespace qv {
 namespace {
@@ -53,10 +54,7 @@ std::vector<std::string> decoded(const std::filesystem::path& capture) {
 
 std::vector<std::string> judged(const std::filesystem::path& capture,
                                 const std::filesystem::path& out) {
-    const std::string filter =
-        "icmpv6.type>=133 && icmpv6.type<=136 && icmpv6.code==0 && ipv6.hlim==255 && "
-        "icmpv6.checksum.status==1 && eth.type==0x86dd && ipv6.nxt==58";
-    EXPECT_EQ(test::shell("tshark -r '" + capture.string() + "' -Y '" + filter +
+    EXPECT_EQ(test::shell("tshark -r '" + capture.string() + "' -Y '" + test::TSHARK_NDP_FILTER +
                           "' -T fields -E separator=';' -e icmpv6.type -e ipv6.src -e ipv6.dst "
                           "-e icmpv6.nd.ns.target_address -e icmpv6.nd.na.target_address "
                           "-e icmpv6.opt.src_linkaddr -e icmpv6.opt.target_linkaddr >'" +

@@ -34,7 +34,7 @@ std::optional<std::string> VethPair::unavailableReason() {
     return std::nullopt;
 }
 
-VethPair::VethPair() {
+VethPair::VethPair(IPv6 ipv6) {
     const std::string suffix = uniqueSuffix();
     m_namespaceA = "qv-a-" + suffix;
     m_namespaceB = "qv-b-" + suffix;
@@ -43,13 +43,19 @@ VethPair::VethPair() {
     m_interfaceB = "qvb";
     const std::string a = " -n " + m_namespaceA + " ";
     const std::string b = " -n " + m_namespaceB + " ";
+    const std::string off = ipv6 == IPv6::On ? "0" : "1";
+    const auto sysctl = [&](const std::string& netns, const std::string& interface) {
+        return "ip netns exec " + netns + " sysctl -qw net.ipv6.conf." + interface +
+               ".disable_ipv6=" + off + "; ";
+    };
     const std::string script =
         "set -e; ip netns add " + m_namespaceA + "; ip netns add " + m_namespaceB + "; ip" + a +
         "link add " + m_interfaceA + " type veth peer name " + m_interfaceB + " netns " +
-        m_namespaceB + "; ip" + a + "addr add " + ADDRESS_A + "/24 dev " + m_interfaceA + "; ip" +
-        b + "addr add " + ADDRESS_B + "/24 dev " + m_interfaceB + "; ip" + a + "link set " +
-        m_interfaceA + " up; ip" + b + "link set " + m_interfaceB + " up; ip" + a +
-        "link set lo up; ip" + b + "link set lo up";
+        m_namespaceB + "; " + sysctl(m_namespaceA, m_interfaceA) +
+        sysctl(m_namespaceB, m_interfaceB) + "ip" + a + "addr add " + ADDRESS_A + "/24 dev " +
+        m_interfaceA + "; ip" + b + "addr add " + ADDRESS_B + "/24 dev " + m_interfaceB + "; ip" +
+        a + "link set " + m_interfaceA + " up; ip" + b + "link set " + m_interfaceB + " up; ip" +
+        a + "link set lo up; ip" + b + "link set lo up";
     if (shell(script) != 0) {
         shell("ip netns del " + m_namespaceA + " 2>/dev/null; ip netns del " + m_namespaceB +
               " 2>/dev/null");
