@@ -1,5 +1,7 @@
 #include "common/addresses.h"
 
+#include <arpa/inet.h>
+
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -95,6 +97,14 @@ std::string IPv6ToText(const IPv6Address& ip) {
         text += group;
     }
     return text;
+}
+
+std::optional<IPv6Address> IPv6FromText(const std::string& text) {
+    IPv6Address ip{};
+    if (::inet_pton(AF_INET6, text.c_str(), ip.data()) != 1) {
+        return std::nullopt;
+    }
+    return ip;
 }
 
 std::string addressText(const IPAddress& ip) {

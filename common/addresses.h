@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -31,6 +32,8 @@ void appendMACText(std::string& out, const MacAddress& mac);
 // RFC 5952's text: lower-case groups without leading zeros, the longest run of two or more zero
 // groups (the first of equals) as "::", and an IPv4-mapped address as "::ffff:192.0.2.1".
 std::string IPv6ToText(const IPv6Address& ip);
+// An IPv6 address in any of its texts (RFC 4291's forms), or nothing.
+std::optional<IPv6Address> IPv6FromText(const std::string& text);
 // The text of its family: dotted for IPv4, RFC 5952's for IPv6.
 inline std::string addressText(const IPv4Address& ip) {
     return IPToText(ip);

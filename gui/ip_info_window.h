@@ -19,7 +19,8 @@ namespace qv {
 // The network lookups of the information window and how its worker gets a thread; tests give
 // slower or blocking lookups, and a system without a thread to spare.
 struct StationLookups {
-    std::function<std::optional<std::string>(const IPv4Address&)> dnsName = reverseDnsName;
+    std::function<std::optional<std::string>(const IPv4Address&)> dnsName =
+        [](const IPv4Address& address) { return reverseDnsName(address); };
     std::function<std::array<std::string, 2>(const IPv4Address&)> netbios = netbiosFields;
     ThreadStarter start = startDetachedThread;
 };

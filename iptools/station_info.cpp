@@ -15,10 +15,10 @@ std::array<std::string, 3> immediateFields(const InfoTarget& target) {
             LookupManufacturer(target.macText).value_or(NOT_DETECTED)};
 }
 
-std::optional<std::string> reverseDnsName(const IPv4Address& address) {
-    sockaddr_in socket{};
-    socket.sin_family = AF_INET;
-    std::memcpy(&socket.sin_addr, address.data(), address.size());
+namespace {
+
+template <typename SocketAddress>
+std::optional<std::string> nameOf(const SocketAddress& socket) {
     char host[NI_MAXHOST] = {};
     if (::getnameinfo(reinterpret_cast<const sockaddr*>(&socket), sizeof socket, host, sizeof host,
                       nullptr, 0, NI_NAMEREQD) != 0 ||
@@ -26,6 +26,22 @@ std::optional<std::string> reverseDnsName(const IPv4Address& address) {
         return std::nullopt;
     }
     return std::string(host);
+}
+
+} // namespace
+
+std::optional<std::string> reverseDnsName(const IPv4Address& address) {
+    sockaddr_in socket{};
+    socket.sin_family = AF_INET;
+    std::memcpy(&socket.sin_addr, address.data(), address.size());
+    return nameOf(socket);
+}
+
+std::optional<std::string> reverseDnsName(const IPv6Address& address) {
+    sockaddr_in6 socket{};
+    socket.sin6_family = AF_INET6;
+    std::memcpy(&socket.sin6_addr, address.data(), address.size());
+    return nameOf(socket);
 }
 
 std::array<std::string, 2> netbiosFields(const IPv4Address& address) {

@@ -31,6 +31,7 @@ std::array<std::string, 3> immediateFields(const InfoTarget& target);
 // The address's name by reverse DNS (getnameinfo, a name required), or nothing. Blocks until the
 // resolver answers or gives up.
 std::optional<std::string> reverseDnsName(const IPv4Address& address);
+std::optional<std::string> reverseDnsName(const IPv6Address& address);
 
 // The station's NetBIOS computer and group names from its name table; both "NOT DETECTED" when
 // the station does not answer within the time-out.
