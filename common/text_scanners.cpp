@@ -1,5 +1,7 @@
 #include "common/text_scanners.h"
 
+#include <cctype>
+
 namespace qv {
 namespace {
 
@@ -52,6 +54,24 @@ IPv4Address FindIPInText(std::string_view text) {
         }
     }
     return IPv4Address{};
+}
+
+std::string FindIPv6InText(std::string_view text) {
+    const auto isAddressChar = [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) != 0 || c == ':' || c == '.';
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t end = i;
+        while (end < text.size() && isAddressChar(text[end])) {
+            ++end;
+        }
+        const std::string word(text.substr(i, end - i));
+        if (word.find(':') != std::string::npos && IPv6FromText(word)) {
+            return word;
+        }
+        i = end + 1;
+    }
+    return {};
 }
 
 std::string FindMACInText(std::string_view text) {

@@ -108,7 +108,11 @@ void IpInfoWindow::FormActivate() {
                     std::lock_guard lock(worker->guard);
                     worker->dnsName = dns;
                 }
-                const auto netbios = lookups.netbios(address);
+                // NetBIOS names are asked for over IPv4 only.
+                const auto* ipv4 = std::get_if<IPv4Address>(&address);
+                const auto netbios = ipv4 != nullptr
+                                         ? lookups.netbios(*ipv4)
+                                         : std::array<std::string, 2>{NOT_DETECTED, NOT_DETECTED};
                 std::lock_guard lock(worker->guard);
                 worker->netbios = netbios;
             } catch (...) { // the worker's thread is its own edge: a failed lookup stays undetected

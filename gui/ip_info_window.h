@@ -19,8 +19,10 @@ namespace qv {
 // The network lookups of the information window and how its worker gets a thread; tests give
 // slower or blocking lookups, and a system without a thread to spare.
 struct StationLookups {
-    std::function<std::optional<std::string>(const IPv4Address&)> dnsName =
-        [](const IPv4Address& address) { return reverseDnsName(address); };
+    std::function<std::optional<std::string>(const IPAddress&)> dnsName =
+        [](const IPAddress& address) {
+            return std::visit([](const auto& a) { return reverseDnsName(a); }, address);
+        };
     std::function<std::array<std::string, 2>(const IPv4Address&)> netbios = netbiosFields;
     ThreadStarter start = startDetachedThread;
 };

@@ -9,7 +9,7 @@ namespace qv {
 // What the information window is asked about: the address, its text as the table showed it, and
 // the MAC that went with it (possibly empty).
 struct IpInfoTarget {
-    IPv4Address address{};
+    IPAddress address{};
     std::string addressText;
     std::string macText;
 };

@@ -84,9 +84,11 @@ void TableMenu::prepare(MenuSource& source) {
     m_info->setText(address ? "Info about " + ip : "Info about IP");
     m_ignore->setText(address ? "Add " + ip + " to Ignore scan list" : "Add to Ignore scan list");
     m_send->setText(address ? "Send message to " + ip : "Send message");
-    for (QAction* item : {m_info, m_ignore, m_send}) {
-        item->setEnabled(address);
-    }
+    // The ignore list and the network message reach IPv4 stations only.
+    const bool ipv4 = address && !IPv6FromText(m_target.ip);
+    m_info->setEnabled(address);
+    m_ignore->setEnabled(ipv4);
+    m_send->setEnabled(ipv4);
     const MenuSource::Kind kind = source.kind();
     const bool table = kind != MenuSource::Kind::Tree;
     const bool deletes = kind == MenuSource::Kind::Events || kind == MenuSource::Kind::IpMac;
@@ -187,12 +189,14 @@ void TableMenu::click(MenuSource& source, QAction* item) {
 
 void TableMenu::miInfoAboutIPClick() {
     if (!m_target.ip.empty()) {
-        m_tools.showInfoAboutIp({FindIPInText(m_target.ip), m_target.ip, m_target.mac});
+        const auto ipv6 = IPv6FromText(m_target.ip);
+        m_tools.showInfoAboutIp({ipv6 ? IPAddress(*ipv6) : IPAddress(FindIPInText(m_target.ip)),
+                                 m_target.ip, m_target.mac});
     }
 }
 
 void TableMenu::miAddtoIgnoreScanListClick() {
-    if (!m_target.ip.empty()) {
+    if (m_ignore->isEnabled()) {
         const IPv4Address address = FindIPInText(m_target.ip);
         IgnoreListAdd added = IgnoreListAdd::Added;
         m_settings.update([&](Settings& record) { added = addToIgnoreList(record, address); });
@@ -203,7 +207,7 @@ void TableMenu::miAddtoIgnoreScanListClick() {
 }
 
 void TableMenu::miSendMessageClick() {
-    if (!m_target.ip.empty()) {
+    if (m_send->isEnabled()) {
         m_tools.showSendMessage(m_target.ip);
     }
 }

@@ -19,7 +19,7 @@ inline constexpr std::array<const char*, 6> INFO_CAPTIONS = {
 // What the information is asked about: the address, its text as shown, and the MAC text that
 // goes with it (possibly empty).
 struct InfoTarget {
-    IPv4Address address{};
+    IPAddress address{};
     std::string addressText;
     std::string macText;
 };

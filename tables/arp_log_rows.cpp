@@ -38,14 +38,55 @@ std::optional<ArpLogEntry> ArpLogRows::entry(const ArpLogRing::Access& log, int 
     return log.slot(static_cast<int>(sequence % ARP_LOG_SLOTS));
 }
 
+namespace {
+
+bool isRouterMessage(NdpType type) {
+    return type == NdpType::RouterSolicitation || type == NdpType::RouterAdvertisement;
+}
+
+// An advertisement's MAC is its target's, every other message's its source's.
+std::array<std::string, ARP_DETAIL_COLUMNS> ndpDetailTexts(const ArpLogEntry& entry) {
+    const NdpRecordView m(entry.frame);
+    const bool advertisement = m.type() == NdpType::NeighbourAdvertisement;
+    const std::string mac = MACToText(m.mac());
+    return {DateTimeText(entry.time),
+            ndpOperationText(m.type()),
+            IPv6ToText(m.source()),
+            advertisement ? std::string() : mac,
+            isRouterMessage(m.type()) ? std::string() : IPv6ToText(m.target()),
+            advertisement ? mac : std::string()};
+}
+
+} // namespace
+
 std::array<std::string, ARP_DETAIL_COLUMNS> arpDetailTexts(const ArpLogEntry& entry) {
+    if (entry.family == LogFamily::Ndp) {
+        return ndpDetailTexts(entry);
+    }
     const ArpFrameView f(entry.frame);
     return {DateTimeText(entry.time), ARPOperationText(f.operation()), IPToText(f.senderIp()),
             MACToText(f.senderMac()), IPToText(f.targetIp()),          MACToText(f.targetMac())};
 }
 
 std::array<std::string, ARP_SIMPLE_COLUMNS> arpSimpleTexts(const ArpLogEntry& entry) {
+    if (entry.family == LogFamily::Ndp) {
+        return {DateTimeText(entry.time), ndpSentence(NdpRecordView(entry.frame))};
+    }
     return {DateTimeText(entry.time), arpSentence(ArpFrameView(entry.frame))};
+}
+
+std::string ndpSentence(const NdpRecordView& m) {
+    switch (m.type()) {
+    case NdpType::NeighbourSolicitation:
+        return "Who has " + IPv6ToText(m.target()) + "? Tell " + IPv6ToText(m.source());
+    case NdpType::NeighbourAdvertisement:
+        return IPv6ToText(m.target()) + " is at " + MACToText(m.mac());
+    case NdpType::RouterSolicitation:
+        return "Who is a router? Tell " + IPv6ToText(m.source());
+    case NdpType::RouterAdvertisement:
+        return "Router " + IPv6ToText(m.source()) + " is at " + MACToText(m.mac());
+    }
+    return "";
 }
 
 std::string arpSentence(const ArpFrameView& f) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/arp_log.h"
+#include "engine/ndp_record.h"
 
 namespace qv {
 
@@ -42,7 +43,9 @@ private:
 inline constexpr std::size_t ARP_DETAIL_COLUMNS = 6;
 inline constexpr std::size_t ARP_SIMPLE_COLUMNS = 2;
 
-// "Date/Time", "Type", "Sender IP", "Sender MAC", "Target IP", "Target MAC".
+// "Date/Time", "Type", "Sender IP", "Sender MAC", "Target IP", "Target MAC". A neighbour
+// discovery message shows its operation, its source, its target (none for the router messages)
+// and its binding's MAC as sender MAC, or for an advertisement as target MAC.
 std::array<std::string, ARP_DETAIL_COLUMNS> arpDetailTexts(const ArpLogEntry& entry);
 // "Date/Time" and the one sentence of the packet.
 std::array<std::string, ARP_SIMPLE_COLUMNS> arpSimpleTexts(const ArpLogEntry& entry);
@@ -50,5 +53,8 @@ std::array<std::string, ARP_SIMPLE_COLUMNS> arpSimpleTexts(const ArpLogEntry& en
 // asking for its own address; "Who has %s? Tell %s" for another request; "%s is at %s" for a
 // reply; empty for any other operation.
 std::string arpSentence(const ArpFrameView& frame);
+// "Who has %s? Tell %s" for a solicitation, "%s is at %s" for an advertisement, "Who is a
+// router? Tell %s" for a router solicitation, "Router %s is at %s" for a router advertisement.
+std::string ndpSentence(const NdpRecordView& message);
 
 } // namespace qv

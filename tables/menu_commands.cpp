@@ -3,15 +3,20 @@
 #include <algorithm>
 
 #include "common/text_scanners.h"
+#include "engine/ndp_record.h"
 
 namespace qv {
 
 MenuTarget eventTarget(const std::string& details) {
     const IPv4Address ip = FindIPInText(details);
-    return {ip == ZERO_IP ? std::string() : IPToText(ip), FindMACInText(details)};
+    return {ip == ZERO_IP ? FindIPv6InText(details) : IPToText(ip), FindMACInText(details)};
 }
 
 MenuTarget packetTarget(const ArpLogEntry& entry) {
+    if (entry.family == LogFamily::Ndp) {
+        const NdpRecordView m(entry.frame);
+        return {IPv6ToText(m.ip()), MACToText(m.mac())};
+    }
     const ArpFrameView f(entry.frame);
     return {IPToText(f.senderIp()), MACToText(f.senderMac())};
 }

@@ -40,7 +40,7 @@ struct GuiFixture {
         }
         driver.adapters = {{"eth0", "Intel Ethernet", "192.168.1.5"}, {"eth1", "Realtek", ""}};
         StationLookups stayHome;
-        stayHome.dnsName = [](const IPv4Address&) { return std::optional<std::string>(); };
+        stayHome.dnsName = [](const IPAddress&) { return std::optional<std::string>(); };
         stayHome.netbios = [](const IPv4Address&) {
             return std::array<std::string, 2>{NOT_DETECTED, NOT_DETECTED};
         };

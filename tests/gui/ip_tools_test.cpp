@@ -83,12 +83,12 @@ private slots:
     void theInformationWindowAnswersFieldByField() {
         auto gate = std::make_shared<Gate>();
         StationLookups lookups;
-        lookups.dnsName = [](const IPv4Address&) { return std::optional<std::string>("pc1.test"); };
+        lookups.dnsName = [](const IPAddress&) { return std::optional<std::string>("pc1.test"); };
         lookups.netbios = [gate](const IPv4Address&) {
             gate->pass();
             return std::array<std::string, 2>{"PC1", "WORKGROUP"};
         };
-        IpInfoWindow window({{10, 0, 0, 5}, "10.0.0.5", "00-e0-4c-01-02-03"}, lookups);
+        IpInfoWindow window({IPv4Address{10, 0, 0, 5}, "10.0.0.5", "00-e0-4c-01-02-03"}, lookups);
         window.show();
         QCOMPARE(window.windowTitle(), QString("Info about computer"));
         QCOMPARE(window.field(InfoField::Ip)->text(), QString("10.0.0.5"));
@@ -114,6 +114,27 @@ private slots:
         QVERIFY(!window.detecting()); // no field pending: the timer stops for good
     }
 
+    // An IPv6 station: its name asked for by its IPv6 address, NetBIOS not asked at all.
+    void anIPv6StationHasItsNameAndNoNetbiosNames() {
+        const IPv6Address address{0xFE, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2};
+        auto asked = std::make_shared<std::atomic<int>>(0);
+        StationLookups lookups;
+        lookups.dnsName = [address](const IPAddress& a) {
+            return a == IPAddress(address) ? std::optional<std::string>("pc6.test") : std::nullopt;
+        };
+        lookups.netbios = [asked](const IPv4Address&) {
+            ++*asked;
+            return std::array<std::string, 2>{"PC6", "WORKGROUP"};
+        };
+        IpInfoWindow window({address, "fe80::2", "00-e0-4c-01-02-03"}, lookups);
+        window.show();
+        QCOMPARE(window.field(InfoField::Ip)->text(), QString("fe80::2"));
+        QTRY_COMPARE(window.field(InfoField::DnsName)->text(), QString("pc6.test"));
+        QTRY_COMPARE(window.field(InfoField::NetbiosName)->text(), QString(NOT_DETECTED));
+        QCOMPARE(window.field(InfoField::NetworkGroup)->text(), QString(NOT_DETECTED));
+        QCOMPARE(asked->load(), 0);
+    }
+
     // A system without a thread to spare for the worker: nothing is detected, and the program
     // goes on.
     void aWorkerWithoutAThreadDetectsNothing() {
@@ -122,7 +143,7 @@ private slots:
             throw std::system_error(
                 std::make_error_code(std::errc::resource_unavailable_try_again));
         };
-        IpInfoWindow window({{10, 0, 0, 5}, "10.0.0.5", "00-e0-4c-01-02-03"}, lookups);
+        IpInfoWindow window({IPv4Address{10, 0, 0, 5}, "10.0.0.5", "00-e0-4c-01-02-03"}, lookups);
         window.show();
         for (InfoField which :
              {InfoField::DnsName, InfoField::NetbiosName, InfoField::NetworkGroup}) {
@@ -134,11 +155,11 @@ private slots:
 
     void aRowWithoutAMacDetectsNoMaker() {
         StationLookups lookups;
-        lookups.dnsName = [](const IPv4Address&) { return std::nullopt; };
+        lookups.dnsName = [](const IPAddress&) { return std::nullopt; };
         lookups.netbios = [](const IPv4Address&) {
             return std::array<std::string, 2>{NOT_DETECTED, NOT_DETECTED};
         };
-        IpInfoWindow window({{10, 0, 0, 5}, "10.0.0.5", ""}, lookups);
+        IpInfoWindow window({IPv4Address{10, 0, 0, 5}, "10.0.0.5", ""}, lookups);
         window.show();
         QCOMPARE(window.field(InfoField::Mac)->text(), QString("NOT DETECTED"));
         QCOMPARE(window.field(InfoField::Manufacturer)->text(), QString("NOT DETECTED"));
@@ -152,7 +173,7 @@ private slots:
         auto gate = std::make_shared<Gate>();
         auto ended = std::make_shared<std::atomic<bool>>(false);
         StationLookups lookups;
-        lookups.dnsName = [gate](const IPv4Address&) {
+        lookups.dnsName = [gate](const IPAddress&) {
             gate->pass();
             return std::optional<std::string>("late.test");
         };
@@ -161,7 +182,7 @@ private slots:
             return std::array<std::string, 2>{"LATE", "LATE"};
         };
         {
-            IpInfoWindow window({{10, 0, 0, 5}, "10.0.0.5", ""}, lookups);
+            IpInfoWindow window({IPv4Address{10, 0, 0, 5}, "10.0.0.5", ""}, lookups);
             window.show();
             QCOMPARE(window.field(InfoField::DnsName)->text(), QString("DETECTING"));
             window.reject();

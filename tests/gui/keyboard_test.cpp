@@ -63,11 +63,11 @@ private slots:
     void eachWindowsTabOrderIsItsOwn() {
         Settings record = defaultSettings("/x/");
         StationLookups stayHome;
-        stayHome.dnsName = [](const IPv4Address&) { return std::optional<std::string>(); };
+        stayHome.dnsName = [](const IPAddress&) { return std::optional<std::string>(); };
         stayHome.netbios = [](const IPv4Address&) {
             return std::array<std::string, 2>{NOT_DETECTED, NOT_DETECTED};
         };
-        IpInfoWindow info({{10, 0, 0, 1}, "10.0.0.1", "00-11-22-33-44-55"}, stayHome);
+        IpInfoWindow info({IPv4Address{10, 0, 0, 1}, "10.0.0.1", "00-11-22-33-44-55"}, stayHome);
         ScanTuningWindow tuning(record);
         SendMessageWindow message("10.0.0.1");
         const struct {

@@ -30,6 +30,7 @@
 #include "gui/table_menu.h"
 #include "tests/gui/gui_fixture.h"
 #include "tests/support/arp_frames.h"
+#include "tests/support/ndp_frames.h"
 #include "tests/support/recording_owner.h"
 
 namespace qv {
@@ -46,6 +47,23 @@ private:
     void frame(std::uint8_t n, std::uint16_t operation = ARP_REQUEST) {
         f->program->monitor().detector().processArpFrame(test::arpFrame(
             operation, {2, 0, 0, 0, 0, n}, {10, 0, 0, n}, ZERO_MAC, {10, 0, 0, 254}));
+    }
+    // A neighbour discovery message from fe80::<n> with MAC 02-00-00-00-00-<n>, about fe80::1.
+    void ndpMessage(NdpType type, std::uint8_t n) {
+        test::NdpFrameFields fields;
+        fields.type = type;
+        fields.ethernetSource = {2, 0, 0, 0, 0, n};
+        fields.source = test::linkLocal(n);
+        fields.destination =
+            type == NdpType::NeighbourSolicitation ? test::solicitedNode(1) : test::linkLocal(1);
+        fields.target = test::linkLocal(type == NdpType::NeighbourAdvertisement ? n : 1);
+        fields.options = test::linkLayerOption(type == NdpType::NeighbourAdvertisement ? 2 : 1,
+                                               fields.ethernetSource);
+        const auto message = decodeNdpFrame(test::ndpFrame(fields));
+        QVERIFY(message);
+        FrameBatch batch;
+        f->program->monitor().detector().processNdpMessage(*message, batch);
+        f->program->monitor().detector().endBatch(batch);
     }
     void station(std::uint8_t ip, std::uint8_t mac, double update) {
         f->program->monitor().stations().lock().touchStation({10, 0, 0, ip}, {2, 0, 0, 0, 0, mac},
@@ -142,6 +160,53 @@ private slots:
         page.RefreshARPTable();
         QCOMPARE(page.detailedList()->model()->rowCount(), 1);
         QCOMPARE(text(page.detailedList(), 0, 2), QString("10.0.0.6"));
+    }
+
+    // Neighbour discovery frames take their place among the ARP frames, in arrival order, with
+    // sentences of the same kind; the menu offers an IPv6 row's information but neither the
+    // ignore list nor the network message, which reach IPv4 stations only.
+    void theArpLogShowsNeighbourDiscoveryAmongArpFrames() {
+        ArpLogPage& page = window().arpLogPage();
+        frame(1);
+        ndpMessage(NdpType::NeighbourSolicitation, 2);
+        ndpMessage(NdpType::NeighbourAdvertisement, 3);
+        ndpMessage(NdpType::RouterSolicitation, 4);
+        ndpMessage(NdpType::RouterAdvertisement, 5);
+        frame(6, ARP_REPLY);
+        window().SelectPage(Page::ArpLog);
+        QTableView* simple = page.simpleList();
+        QCOMPARE(simple->model()->rowCount(), 6);
+        const QString sentences[] = {
+            "Who has 10.0.0.254? Tell 10.0.0.1",      "Who has fe80::1? Tell fe80::2",
+            "fe80::3 is at 02-00-00-00-00-03",        "Who is a router? Tell fe80::4",
+            "Router fe80::5 is at 02-00-00-00-00-05", "10.0.0.6 is at 02-00-00-00-00-06"};
+        for (int row = 0; row < 6; ++row) {
+            QCOMPARE(text(simple, row, 1), sentences[row]);
+        }
+        QTableView* detailed = page.detailedList();
+        const QString advertisement[] = {"advertisement", "fe80::3", "", "fe80::3",
+                                         "02-00-00-00-00-03"};
+        for (int column = 1; column <= 5; ++column) {
+            QCOMPARE(text(detailed, 2, column), advertisement[column - 1]);
+        }
+        QCOMPARE(text(detailed, 1, 3), QString("02-00-00-00-00-02"));
+        QCOMPARE(page.statusText(), QString("Total number of ARP: 6 (only last 300 seconds)"));
+
+        QTableView* shown = detailed->isVisible() ? detailed : simple;
+        const auto states = [&] {
+            QString on;
+            for (const char* name : {"miInfoAboutIP", "miAddtoIgnoreScanList", "miSendMessage"}) {
+                on += item(name)->isEnabled() ? '1' : '0';
+            }
+            return on;
+        };
+        rightClick(shown, 1);
+        QCOMPARE(item("miInfoAboutIP")->text(), QString("Info about fe80::2"));
+        QCOMPARE(menu().target().mac, std::string("02-00-00-00-00-02"));
+        QCOMPARE(states(), QString("100"));
+        rightClick(shown, 5);
+        QCOMPARE(item("miInfoAboutIP")->text(), QString("Info about 10.0.0.6"));
+        QCOMPARE(states(), QString("111"));
     }
 
     void switchingTheViewCarriesTheSelectionOver() {

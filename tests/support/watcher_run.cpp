@@ -1,6 +1,5 @@
 #include "tests/support/watcher_run.h"
 
-#include <cctype>
 #include <chrono>
 
 #include "common/text_scanners.h"
@@ -26,21 +25,7 @@ std::string eventAddressText(std::string_view details) {
     if (const IPv4Address ip = FindIPInText(details); ip != ZERO_IP) {
         return IPToText(ip);
     }
-    const auto isAddressChar = [](char c) {
-        return std::isxdigit(static_cast<unsigned char>(c)) != 0 || c == ':' || c == '.';
-    };
-    for (std::size_t i = 0; i < details.size();) {
-        std::size_t end = i;
-        while (end < details.size() && isAddressChar(details[end])) {
-            ++end;
-        }
-        const std::string_view word = details.substr(i, end - i);
-        if (word.find(':') != std::string_view::npos && word.size() > 2) {
-            return std::string(word);
-        }
-        i = end + 1;
-    }
-    return {};
+    return FindIPv6InText(details);
 }
 
 } // namespace qv::test

@@ -18,8 +18,7 @@ struct WatcherRun {
 WatcherRun runWatcher(const std::string& arguments, const std::string& prefix = "");
 
 // The address an event's details name, as the event carries it: the first IPv4 address, else the
-// first IPv6 one (a word of hexadecimal digits, colons and dots with a colon in it); empty when
-// none.
+// first IPv6 one; empty when none.
 std::string eventAddressText(std::string_view details);
 
 } // namespace qv::test
