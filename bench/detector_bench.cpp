@@ -1,6 +1,8 @@
 // processArpFrame per frame and the scan pass in its worst case, on a data folder in a
 // temporary directory: with ARP.csv written per frame (one open, write and close each), and with
-// the lines of a read buffer's worth of frames written together, as the capture walk does.
+// the lines of a read buffer's worth of frames written together, as the capture walk does; and a
+// neighbour advertisement against an ARP reply, each from its frame's bytes (the walk's check or
+// decoding included) to its line.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -8,6 +10,8 @@
 
 #include "app/monitor.h"
 #include "bench/bench_support.h"
+#include "common/byte_order.h"
+#include "tests/support/ndp_frames.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -25,6 +29,18 @@ struct Engine {
         for (std::uint32_t n = 0; n < stations; ++n) {
             t.touchStation(bench::stationIp(n), bench::stationMac(n), 45999.0 + n * 1e-6);
         }
+    }
+    void fill6(std::uint32_t stations) {
+        auto t = monitor.stations6().lock();
+        for (std::uint32_t n = 0; n < stations; ++n) {
+            t.touchStation(stationIp6(n), bench::stationMac(n), 45999.0 + n * 1e-6);
+        }
+    }
+    static IPv6Address stationIp6(std::uint32_t n) {
+        IPv6Address ip = test::global(0);
+        const IPv4Address low = bench::stationIp(n);
+        std::copy(low.begin(), low.end(), ip.begin() + 12);
+        return ip;
     }
 };
 
@@ -100,6 +116,67 @@ void BM_ProcessArpFrame_Batched_FullTableEveryFrameNew(benchmark::State& state) 
     state.SetItemsProcessed(state.iterations());
 }
 
+// Replies (or unsolicited advertisements) from `active` known stations in turn, through the
+// walk's acceptance and the detector, batched as a read buffer is.
+void processReplies(benchmark::State& state, std::uint32_t stations, bool ipv6) {
+    Engine engine;
+    const std::uint32_t active = stations == 0 ? 1 : stations;
+    ipv6 ? engine.fill6(stations) : engine.fill(stations);
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (std::uint32_t n = 0; n < active; ++n) {
+        const std::uint32_t station = stations == 0 ? n : (n * 7919) % stations;
+        const MacAddress mac = bench::stationMac(station);
+        if (ipv6) {
+            test::NdpFrameFields f;
+            f.type = NdpType::NeighbourAdvertisement;
+            f.ethernetSource = mac;
+            f.source = Engine::stationIp6(station);
+            f.destination = {0xFF, 0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+            f.target = f.source;
+            f.flags = 0x20;
+            f.options = test::linkLayerOption(2, mac);
+            frames.push_back(test::ndpFrame(f));
+        } else {
+            const auto request =
+                bench::arpRequest(mac, bench::stationIp(station), {10, 255, 255, 254});
+            std::vector<std::uint8_t> reply(request.begin(), request.end());
+            storeBe16(reply.data() + arp_offset::OPERATION, ARP_REPLY);
+            frames.push_back(reply);
+        }
+    }
+    std::size_t i = 0;
+    FrameBatch batch;
+    ArpDetector& detector = engine.monitor.detector();
+    for (auto _ : state) {
+        const std::vector<std::uint8_t>& frame = frames[i];
+        if (ipv6) {
+            if (const auto message = decodeNdpFrame(frame)) {
+                detector.processNdpMessage(*message, batch);
+            }
+        } else if (isArpFrame(frame)) {
+            detector.processArpFrame(std::span(frame).first<ARP_FRAME_SIZE>(), batch);
+        }
+        if (batch.lines.lines() + batch.ndpLines.lines() == FRAMES_PER_BUFFER) {
+            detector.endBatch(batch);
+        }
+        i = (i + 1) % frames.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_ArpReply_EmptyTable(benchmark::State& state) {
+    processReplies(state, 0, false);
+}
+void BM_NeighbourAdvertisement_EmptyTable(benchmark::State& state) {
+    processReplies(state, 0, true);
+}
+void BM_ArpReply_8192Stations(benchmark::State& state) {
+    processReplies(state, 8192, false);
+}
+void BM_NeighbourAdvertisement_8192Stations(benchmark::State& state) {
+    processReplies(state, 8192, true);
+}
+
 // The pass's worst case: a full log of 8191 counted requests against a full table.
 void BM_DetectScans_WorstCase(benchmark::State& state) {
     Engine engine;
@@ -124,6 +201,10 @@ BENCHMARK(BM_ProcessArpFrame_8192Stations);
 BENCHMARK(BM_ProcessArpFrame_Batched_EmptyTable);
 BENCHMARK(BM_ProcessArpFrame_Batched_8192Stations);
 BENCHMARK(BM_ProcessArpFrame_Batched_FullTableEveryFrameNew);
+BENCHMARK(BM_ArpReply_EmptyTable);
+BENCHMARK(BM_NeighbourAdvertisement_EmptyTable);
+BENCHMARK(BM_ArpReply_8192Stations);
+BENCHMARK(BM_NeighbourAdvertisement_8192Stations);
 BENCHMARK(BM_DetectScans_WorstCase)->Unit(benchmark::kMillisecond);
 
 } // namespace

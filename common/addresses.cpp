@@ -72,30 +72,49 @@ std::pair<int, int> longestZeroRun(const std::array<unsigned, 8>& groups) {
 
 } // namespace
 
-std::string IPv6ToText(const IPv6Address& ip) {
+// Into a buffer on the stack, without the C library's formatting: the text goes into NDP.csv for
+// every neighbour discovery frame.
+void appendIPv6Text(std::string& out, const IPv6Address& ip) {
     static constexpr std::uint8_t MAPPED[] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
     if (std::memcmp(ip.data(), MAPPED, sizeof MAPPED) == 0) {
-        return "::ffff:" + IPToText(ipFromBytes(ip.data() + sizeof MAPPED));
+        out += "::ffff:";
+        appendIPText(out, ipFromBytes(ip.data() + sizeof MAPPED));
+        return;
     }
+    static constexpr char HEX[] = "0123456789abcdef";
     std::array<unsigned, 8> groups{};
     for (std::size_t i = 0; i < groups.size(); ++i) {
         groups[i] = static_cast<unsigned>(ip[2 * i] << 8 | ip[2 * i + 1]);
     }
     const auto [skipFrom, skipTo] = longestZeroRun(groups);
-    std::string text;
+    char text[40]; // eight groups of four digits and seven colons at most
+    std::size_t n = 0;
     for (int i = 0; i < 8; ++i) {
         if (i == skipFrom && skipTo > skipFrom) {
-            text += "::";
+            text[n++] = ':';
+            text[n++] = ':';
             i = skipTo - 1;
             continue;
         }
-        if (!text.empty() && text.back() != ':') {
-            text += ':';
+        if (n > 0 && text[n - 1] != ':') {
+            text[n++] = ':';
         }
-        char group[5];
-        std::snprintf(group, sizeof group, "%x", groups[static_cast<std::size_t>(i)]);
-        text += group;
+        const unsigned group = groups[static_cast<std::size_t>(i)];
+        bool started = false;
+        for (int shift = 12; shift >= 0; shift -= 4) {
+            const unsigned digit = group >> shift & 0xF;
+            if (started || digit != 0 || shift == 0) {
+                text[n++] = HEX[digit];
+                started = true;
+            }
+        }
     }
+    out.append(text, n);
+}
+
+std::string IPv6ToText(const IPv6Address& ip) {
+    std::string text;
+    appendIPv6Text(text, ip);
     return text;
 }
 
@@ -109,14 +128,6 @@ std::optional<IPv6Address> IPv6FromText(const std::string& text) {
 
 std::string addressText(const IPAddress& ip) {
     return std::visit([](const auto& a) { return addressText(a); }, ip);
-}
-
-void appendAddressText(std::string& out, const IPv4Address& ip) {
-    appendIPText(out, ip);
-}
-
-void appendAddressText(std::string& out, const IPv6Address& ip) {
-    out += IPv6ToText(ip);
 }
 
 std::string ARPOperationText(std::uint16_t operation) {

@@ -32,6 +32,7 @@ void appendMACText(std::string& out, const MacAddress& mac);
 // RFC 5952's text: lower-case groups without leading zeros, the longest run of two or more zero
 // groups (the first of equals) as "::", and an IPv4-mapped address as "::ffff:192.0.2.1".
 std::string IPv6ToText(const IPv6Address& ip);
+void appendIPv6Text(std::string& out, const IPv6Address& ip);
 // An IPv6 address in any of its texts (RFC 4291's forms), or nothing.
 std::optional<IPv6Address> IPv6FromText(const std::string& text);
 // The text of its family: dotted for IPv4, RFC 5952's for IPv6.
@@ -42,8 +43,6 @@ inline std::string addressText(const IPv6Address& ip) {
     return IPv6ToText(ip);
 }
 std::string addressText(const IPAddress& ip);
-void appendAddressText(std::string& out, const IPv4Address& ip);
-void appendAddressText(std::string& out, const IPv6Address& ip);
 // 1 gives "request", 2 "response", anything else an empty text.
 std::string ARPOperationText(std::uint16_t operation);
 

@@ -85,14 +85,14 @@ void appendNdpCsvLine(ArpCsvBatch& batch, const NdpMessage& m, TDateTime t) {
     out += ';';
     out += ndpOperationText(m.type);
     out += ';';
-    out += IPv6ToText(m.source);
+    appendIPv6Text(out, m.source);
     out += ';';
     appendMACText(out, m.sourceLinkLayer.value_or(m.ethernetSource));
     out += ';';
     const bool router =
         m.type == NdpType::RouterSolicitation || m.type == NdpType::RouterAdvertisement;
     if (!router) {
-        out += IPv6ToText(m.target);
+        appendIPv6Text(out, m.target);
     }
     out += ';';
     if (m.targetLinkLayer && m.type == NdpType::NeighbourAdvertisement) {
