@@ -46,7 +46,7 @@ private:
 
 } // namespace
 
-IpMacPage::IpMacPage(StationTable& stations, SharedSettings& settings,
+IpMacPage::IpMacPage(StationTables stations, SharedSettings& settings,
                      std::function<void()> saveCleared, QWidget* parent)
     : QWidget(parent), m_stations(stations), m_settings(settings),
       m_saveCleared(std::move(saveCleared)), m_model(stations), m_list(new QTableView(this)),

@@ -26,7 +26,7 @@ class IpMacPage : public QWidget {
     Q_OBJECT
 public:
     // `saveCleared` empties the table and writes ipmac.dat in one step (Clear All).
-    IpMacPage(StationTable& stations, SharedSettings& settings, std::function<void()> saveCleared,
+    IpMacPage(StationTables stations, SharedSettings& settings, std::function<void()> saveCleared,
               QWidget* parent = nullptr);
     ~IpMacPage() override;
 
@@ -49,7 +49,7 @@ private:
     void cbShowIPMACMultipleViewClick();
     void fillTree();
 
-    StationTable& m_stations;
+    StationTables m_stations;
     SharedSettings& m_settings;
     std::function<void()> m_saveCleared;
     StationModel m_model;

@@ -25,8 +25,8 @@ MainWindow::MainWindow(WindowServices services, QWidget* parent)
       m_events(
           new EventsPage(m_services.events, m_services.eventList, m_services.journal, m_pages)),
       m_arpLog(new ArpLogPage(m_services.liveLog, m_services.settings, m_pages)),
-      m_ipMac(new IpMacPage(m_services.stations, m_services.settings, m_services.clearStations,
-                            m_pages)),
+      m_ipMac(new IpMacPage({m_services.stations, m_services.stations6}, m_services.settings,
+                            m_services.clearStations, m_pages)),
       m_options(new OptionsPage(m_services.sound, m_services.settings, m_pages)),
       m_about(new AboutPage(m_services.openPage, m_pages)),
       m_tableMenu(new TableMenu(m_services.ipTools, m_services.settings, this)) {

@@ -31,6 +31,7 @@ class SoundPlayer;
 template <typename Address>
 class BasicStationTable;
 using StationTable = BasicStationTable<IPv4Address>;
+using StationTable6 = BasicStationTable<IPv6Address>;
 class TableMenu;
 
 // What the main window works on: the engine's stores, the capture table, the sound player for
@@ -41,6 +42,7 @@ struct WindowServices {
     CaptureControl& capture;
     ArpLogRing& liveLog;
     StationTable& stations;
+    StationTable6& stations6;
     SoundPlayer& sound;
     EventsModel& events;
     GuiEventList& eventList;

@@ -14,8 +14,8 @@ const char* const COLUMNS[] = {"IP", "MAC", "Last update", "Last scaning"};
 
 } // namespace
 
-StationModel::StationModel(StationTable& table, QObject* parent)
-    : QAbstractTableModel(parent), m_table(table) {}
+StationModel::StationModel(StationTables tables, QObject* parent)
+    : QAbstractTableModel(parent), m_tables(tables) {}
 
 int StationModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_rows.count();
@@ -25,8 +25,8 @@ int StationModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(STATION_COLUMNS);
 }
 
-std::optional<StationRecord> StationModel::record(int row) const {
-    return m_rows.record(m_table.lock(), row);
+std::optional<StationEntry> StationModel::record(int row) const {
+    return m_rows.record(m_tables, row);
 }
 
 QVariant StationModel::data(const QModelIndex& index, int role) const {
@@ -50,15 +50,21 @@ namespace {
 
 // Whether two states of a station show the same texts (its request count shows nowhere). Times
 // are compared bit for bit: a damaged time is not equal to itself as a number.
-bool sameTexts(const StationRecord& a, const StationRecord& b) {
-    return a.ip == b.ip && a.mac == b.mac &&
-           std::memcmp(&a.lastUpdate, &b.lastUpdate, sizeof a.lastUpdate) == 0 &&
-           std::memcmp(&a.lastScanning, &b.lastScanning, sizeof a.lastScanning) == 0;
+bool sameTexts(const StationEntry& x, const StationEntry& y) {
+    return x.index() == y.index() &&
+           std::visit(
+               [&](const auto& a) {
+                   const auto& b = std::get<std::decay_t<decltype(a)>>(y);
+                   return a.ip == b.ip && a.mac == b.mac &&
+                          std::memcmp(&a.lastUpdate, &b.lastUpdate, sizeof a.lastUpdate) == 0 &&
+                          std::memcmp(&a.lastScanning, &b.lastScanning, sizeof a.lastScanning) == 0;
+               },
+               x);
 }
 
 } // namespace
 
-const QStringList& StationModel::texts(int row, const StationRecord& station) const {
+const QStringList& StationModel::texts(int row, const StationEntry& station) const {
     m_texts.resize(static_cast<std::size_t>(m_rows.count()));
     RowTexts& kept = m_texts.at(static_cast<std::size_t>(row));
     if (kept.texts.isEmpty() || !sameTexts(kept.made, station)) {
@@ -89,7 +95,7 @@ QVariant StationModel::headerData(int section, Qt::Orientation orientation, int 
 void StationModel::refresh() {
     beginResetModel();
     m_texts.clear();
-    m_rows.refresh(m_table, m_column, m_descending);
+    m_rows.refresh(m_tables, m_column, m_descending);
     endResetModel();
 }
 
@@ -108,7 +114,7 @@ void StationModel::columnClicked(int column) {
 void StationModel::deleteRows(const std::vector<int>& rows) {
     beginResetModel();
     m_texts.clear();
-    m_rows.deleteRows(m_table, rows, m_column, m_descending);
+    m_rows.deleteRows(m_tables, rows, m_column, m_descending);
     endResetModel();
 }
 

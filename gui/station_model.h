@@ -9,15 +9,15 @@
 
 namespace qv {
 
-// The IP<->MAC list over the station table: a refresh sorts the table's records and ties each
-// row to its station (see StationRows); a row's station is copied under the table's guard when
-// the view paints it, and its texts are made once for each state of the station, outside the
-// guard. The sort column's header shows a small triangle: pointing down while ascending, up
+// The IP<->MAC list over the station tables (IPv4, then IPv6): a refresh sorts the table's records
+// and ties each row to its station (see StationRows); a row's station is copied under the table's
+// guard when the view paints it, and its texts are made once for each state of the station, outside
+// the guard. The sort column's header shows a small triangle: pointing down while ascending, up
 // while descending.
 class StationModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit StationModel(StationTable& table, QObject* parent = nullptr);
+    explicit StationModel(StationTables tables, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -33,19 +33,19 @@ public:
     bool descending() const { return m_descending; }
 
     // The station of a row as it is now, or nothing.
-    std::optional<StationRecord> record(int row) const;
+    std::optional<StationEntry> record(int row) const;
     // Deletes the stations of these rows (as the user saw them) and refreshes.
     void deleteRows(const std::vector<int>& rows);
 
 private:
     // A row's texts, as made from its station in this state.
     struct RowTexts {
-        StationRecord made{};
+        StationEntry made{};
         QStringList texts;
     };
-    const QStringList& texts(int row, const StationRecord& station) const;
+    const QStringList& texts(int row, const StationEntry& station) const;
 
-    StationTable& m_table;
+    StationTables m_tables;
     StationRows m_rows;
     mutable std::vector<RowTexts> m_texts; // by row, emptied by every refresh
     StationColumn m_column = StationColumn::Ip;

@@ -54,15 +54,19 @@ TrayProgram::TrayProgram(const DataFolder& folder, PacketDriver& driver, Station
       m_monitor(folder, m_clock, m_eventList, Presenters{&m_tray, &m_sound, {}}),
       m_capture(driver, m_monitor.detector()), m_resume(m_capture),
       m_ipTools(m_monitor.sendJobs(), std::move(lookups)) {
-    m_window = std::make_unique<MainWindow>(WindowServices{
-        m_monitor.settings(), m_capture, m_monitor.liveLog(), m_monitor.stations(), m_sound,
-        m_events, m_eventList, m_monitor.journal(), m_ipTools, [this] { saveAll(); },
-        [this] {
-            if (!clearStations(m_monitor.stations(), m_monitor.stationsPath()).saved) {
-                tell({"Cannot write the station table \"" + m_monitor.stationsPath() + "\"."});
-            }
-        },
-        [this](const QUrl& page, bool) { openPage(page); }});
+    m_window = std::make_unique<MainWindow>(
+        WindowServices{m_monitor.settings(), m_capture, m_monitor.liveLog(), m_monitor.stations(),
+                       m_monitor.stations6(), m_sound, m_events, m_eventList, m_monitor.journal(),
+                       m_ipTools, [this] { saveAll(); },
+                       [this] {
+                           const Cleared cleared =
+                               clearStations({m_monitor.stations(), m_monitor.stations6()},
+                                             m_monitor.stationsPath(), m_monitor.stations6Path());
+                           if (!cleared.saved) {
+                               tell({"Cannot write the station table \"" + cleared.failed + "\"."});
+                           }
+                       },
+                       [this](const QUrl& page, bool) { openPage(page); }});
     m_ipTools.setParent(m_window.get());
     m_scanTimer.setObjectName("tDetectScan");
     m_scanTimer.setInterval(1000);

@@ -25,7 +25,18 @@ MenuTarget stationTarget(const StationRecord& record) {
     return {IPToText(record.ip), MACToText(record.mac)};
 }
 
+MenuTarget stationTarget(const StationEntry& entry) {
+    return std::visit(
+        [](const auto& r) {
+            return MenuTarget{addressText(r.ip), MACToText(r.mac)};
+        },
+        entry);
+}
+
 MenuTarget treeNodeTarget(const std::string& text, const std::optional<std::string>& parentText) {
+    if (IPv6FromText(text)) {
+        return {text, parentText.value_or("")};
+    }
     const IPv4Address ip = FindIPInText(text);
     if (ip == ZERO_IP) {
         return {};

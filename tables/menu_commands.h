@@ -7,6 +7,7 @@
 #include "engine/arp_log.h"
 #include "engine/station_record.h"
 #include "settings/settings.h"
+#include "tables/station_rows.h"
 
 namespace qv {
 
@@ -24,6 +25,7 @@ MenuTarget eventTarget(const std::string& details);
 MenuTarget packetTarget(const ArpLogEntry& entry);
 // An IP<->MAC row.
 MenuTarget stationTarget(const StationRecord& record);
+MenuTarget stationTarget(const StationEntry& entry);
 // A node of the several-IP tree: an IP node names its address and its parent's MAC; a MAC node
 // (no parent) offers nothing.
 MenuTarget treeNodeTarget(const std::string& text, const std::optional<std::string>& parentText);

@@ -1,6 +1,8 @@
 #include "tables/station_rows.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <map>
 
 namespace qv {
 namespace {
@@ -15,16 +17,77 @@ int compareTimes(TDateTime a, TDateTime b) {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
-StationCompare comparer(StationColumn column, bool descending) {
-    return [column, descending](const StationRecord& a, const StationRecord& b) {
+template <typename Address>
+BasicStationCompare<Address> comparer(StationColumn column, bool descending) {
+    return [column, descending](const BasicStationRecord<Address>& a,
+                                const BasicStationRecord<Address>& b) {
         return CompareStations(a, b, column, descending);
     };
 }
 
+// Sorts the table and gives the bindings of its records in their new order.
+template <typename Address>
+void sortedBindings(BasicStationTable<Address>& table, StationColumn column, bool descending,
+                    std::vector<BasicBinding<Address>>& bindings) {
+    auto t = table.lock();
+    t.sortStations(comparer<Address>(column, descending));
+    bindings.clear();
+    bindings.reserve(static_cast<std::size_t>(t.count()));
+    for (int i = 0; i < t.count(); ++i) {
+        bindings.push_back({t.record(i).ip, t.record(i).mac});
+    }
+}
+
+// Deletes the stations of the bindings that are still in the table; how many were deleted.
+template <typename Address>
+int deleteBindings(BasicStationTable<Address>& table,
+                   const std::vector<BasicBinding<Address>>& bindings) {
+    auto t = table.lock();
+    std::vector<int> indices;
+    for (const auto& b : bindings) {
+        const int index = t.findPair(b.ip, b.mac);
+        if (index != NO_STATION) {
+            indices.push_back(index);
+        }
+    }
+    const int before = t.count();
+    return before - t.deleteStations(indices);
+}
+
+template <typename Address>
+Cleared clearTable(BasicStationTable<Address>& table, const std::string& path, bool always) {
+    auto t = table.lock();
+    const int count = t.count();
+    std::vector<int> all(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        all[static_cast<std::size_t>(i)] = i;
+    }
+    t.deleteStations(all);
+    std::error_code error;
+    if (!always && count == 0 && !std::filesystem::exists(path, error)) {
+        return {0, true, {}};
+    }
+    const bool saved = t.saveStations(path);
+    return {count, saved, saved ? std::string() : path};
+}
+
+// The MAC texts of the table's records with their address texts, in ascending order of address.
+template <typename Address>
+void addAddresses(BasicStationTable<Address>& table, StationColumn column, bool descending,
+                  std::map<MacAddress, std::vector<std::string>>& byMac) {
+    auto t = table.lock();
+    t.sortStations(comparer<Address>(StationColumn::Mac, false));
+    for (int i = 0; i < t.count(); ++i) {
+        byMac[t.record(i).mac].push_back(addressText(t.record(i).ip));
+    }
+    t.sortStations(comparer<Address>(column, descending));
+}
+
 } // namespace
 
-int CompareStations(const StationRecord& a, const StationRecord& b, StationColumn column,
-                    bool descending) {
+template <typename Address>
+int CompareStations(const BasicStationRecord<Address>& a, const BasicStationRecord<Address>& b,
+                    StationColumn column, bool descending) {
     int result = 0;
     switch (column) {
     case StationColumn::Ip:
@@ -45,85 +108,94 @@ int CompareStations(const StationRecord& a, const StationRecord& b, StationColum
     return descending ? -result : result;
 }
 
-std::array<std::string, STATION_COLUMNS> stationTexts(const StationRecord& r) {
-    return {IPToText(r.ip), MACToText(r.mac), DateTimeText(r.lastUpdate),
+template int CompareStations(const StationRecord&, const StationRecord&, StationColumn, bool);
+template int CompareStations(const StationRecord6&, const StationRecord6&, StationColumn, bool);
+
+template <typename Address>
+std::array<std::string, STATION_COLUMNS> stationTexts(const BasicStationRecord<Address>& r) {
+    return {addressText(r.ip), MACToText(r.mac), DateTimeText(r.lastUpdate),
             r.lastScanning != 0.0 ? DateTimeText(r.lastScanning) : std::string(" ")};
 }
 
-void StationRows::refresh(StationTable& table, StationColumn column, bool descending) {
-    auto t = table.lock();
-    t.sortStations(comparer(column, descending));
-    m_bindings.clear();
-    m_bindings.reserve(static_cast<std::size_t>(t.count()));
-    for (int i = 0; i < t.count(); ++i) {
-        m_bindings.push_back({t.record(i).ip, t.record(i).mac});
-    }
+template std::array<std::string, STATION_COLUMNS> stationTexts(const StationRecord&);
+template std::array<std::string, STATION_COLUMNS> stationTexts(const StationRecord6&);
+
+std::array<std::string, STATION_COLUMNS> stationTexts(const StationEntry& entry) {
+    return std::visit([](const auto& r) { return stationTexts(r); }, entry);
 }
 
-std::optional<StationRecord> StationRows::record(const StationTable::Access& table, int row) const {
+void StationRows::refresh(StationTables tables, StationColumn column, bool descending) {
+    sortedBindings(tables.ipv4, column, descending, m_bindings);
+    sortedBindings(tables.ipv6, column, descending, m_bindings6);
+}
+
+std::variant<Binding, Binding6> StationRows::binding(int row) const {
+    const auto r = static_cast<std::size_t>(row);
+    if (r < m_bindings.size()) {
+        return m_bindings[r];
+    }
+    return m_bindings6.at(r - m_bindings.size());
+}
+
+std::optional<StationEntry> StationRows::record(StationTables tables, int row) const {
     if (row < 0 || row >= count()) {
         return std::nullopt;
     }
-    const Binding& b = m_bindings[static_cast<std::size_t>(row)];
-    const int index = table.findPair(b.ip, b.mac);
-    if (index == NO_STATION) {
-        return std::nullopt;
+    const auto b = binding(row);
+    if (const auto* ipv4 = std::get_if<Binding>(&b)) {
+        auto t = tables.ipv4.lock();
+        const int index = t.findPair(ipv4->ip, ipv4->mac);
+        return index == NO_STATION ? std::nullopt : std::optional<StationEntry>(t.record(index));
     }
-    return table.record(index);
+    const auto& ipv6 = std::get<Binding6>(b);
+    auto t = tables.ipv6.lock();
+    const int index = t.findPair(ipv6.ip, ipv6.mac);
+    return index == NO_STATION ? std::nullopt : std::optional<StationEntry>(t.record(index));
 }
 
-int StationRows::deleteRows(StationTable& table, const std::vector<int>& rows, StationColumn column,
-                            bool descending) {
-    int deleted = 0;
-    {
-        auto t = table.lock();
-        std::vector<int> indices;
-        for (int row : rows) {
-            if (row >= 0 && row < count()) {
-                const Binding& b = m_bindings[static_cast<std::size_t>(row)];
-                const int index = t.findPair(b.ip, b.mac);
-                if (index != NO_STATION) {
-                    indices.push_back(index);
-                }
-            }
+int StationRows::deleteRows(StationTables tables, const std::vector<int>& rows,
+                            StationColumn column, bool descending) {
+    std::vector<Binding> ipv4;
+    std::vector<Binding6> ipv6;
+    for (int row : rows) {
+        if (row >= 0 && row < count()) {
+            std::visit(
+                [&](const auto& b) {
+                    if constexpr (std::is_same_v<std::decay_t<decltype(b)>, Binding>) {
+                        ipv4.push_back(b);
+                    } else {
+                        ipv6.push_back(b);
+                    }
+                },
+                binding(row));
         }
-        const int before = t.count();
-        deleted = before - t.deleteStations(indices);
     }
-    refresh(table, column, descending);
+    const int deleted = deleteBindings(tables.ipv4, ipv4) + deleteBindings(tables.ipv6, ipv6);
+    refresh(tables, column, descending);
     return deleted;
 }
 
 Cleared clearStations(StationTable& table, const std::string& path) {
-    auto t = table.lock();
-    const int count = t.count();
-    std::vector<int> all(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        all[static_cast<std::size_t>(i)] = i;
-    }
-    t.deleteStations(all);
-    return {count, t.saveStations(path)};
+    return clearTable(table, path, true);
 }
 
-std::vector<MacGroup> severalIpGroups(StationTable& table, StationColumn column, bool descending) {
-    auto t = table.lock();
-    t.sortStations(comparer(StationColumn::Mac, false));
+Cleared clearStations(StationTables tables, const std::string& path, const std::string& path6) {
+    const Cleared ipv4 = clearTable(tables.ipv4, path, true);
+    const Cleared ipv6 = clearTable(tables.ipv6, path6, false);
+    return {ipv4.stations + ipv6.stations, ipv4.saved && ipv6.saved,
+            !ipv4.saved ? path : (!ipv6.saved ? path6 : std::string())};
+}
+
+std::vector<MacGroup> severalIpGroups(StationTables tables, StationColumn column, bool descending) {
+    std::map<MacAddress, std::vector<std::string>> byMac;
+    addAddresses(tables.ipv4, column, descending, byMac);
+    addAddresses(tables.ipv6, column, descending, byMac);
     std::vector<MacGroup> groups;
-    for (int i = 0; i < t.count();) {
-        int end = i + 1;
-        while (end < t.count() && t.record(end).mac == t.record(i).mac) {
-            ++end;
+    for (auto& [mac, ips] : byMac) {
+        if (ips.size() >= 2) {
+            groups.push_back({MACToText(mac), std::move(ips)});
         }
-        if (end - i >= 2) {
-            MacGroup group{MACToText(t.record(i).mac), {}};
-            for (int k = i; k < end; ++k) {
-                group.ips.push_back(IPToText(t.record(k).ip));
-            }
-            groups.push_back(std::move(group));
-        }
-        i = end;
     }
-    t.sortStations(comparer(column, descending));
     return groups;
 }
 

@@ -22,6 +22,17 @@ TEST(MenuTarget, EachSourceNamesItsAddress) {
     r.ip = IP9;
     r.mac = MAC_B;
     EXPECT_EQ(stationTarget(r), (MenuTarget{"192.168.0.9", MAC_B_TEXT}));
+    // IPv6 addresses, in events, tree nodes and station rows.
+    EXPECT_EQ(eventTarget("fe80::1 from 00-1B-21-3A-4F-10 to 00-0C-29-3A-4B-5C"),
+              (MenuTarget{"fe80::1", "00-1B-21-3A-4F-10"}));
+    EXPECT_EQ(eventTarget("00-1B-21-3A-4F-10, ip: 2001:db8::7"),
+              (MenuTarget{"2001:db8::7", "00-1B-21-3A-4F-10"}));
+    EXPECT_EQ(treeNodeTarget("fe80::a", std::string(MAC_A_TEXT)),
+              (MenuTarget{"fe80::a", MAC_A_TEXT}));
+    StationRecord6 r6{};
+    r6.ip = {0xFE, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x0A};
+    r6.mac = MAC_B;
+    EXPECT_EQ(stationTarget(StationEntry(r6)), (MenuTarget{"fe80::a", MAC_B_TEXT}));
 }
 
 TEST(ClipboardText, ColumnsByTabAndEveryLineEndedByCrLf) {

@@ -113,15 +113,16 @@ TEST(TablesConcurrency, TheGuiSideNeverLosesTearsOrDoublesWhatCaptureAdds) {
         }
         live->lock().copyTo(*locked);
         rows.follow(locked->lock());
-        stations.refresh(table, static_cast<StationColumn>(round % 4), round % 2 == 0);
+        stations.refresh({table, *table6}, static_cast<StationColumn>(round % 4), round % 2 == 0);
         for (int r = 0; r < stations.count(); r += 53) {
-            if (const auto station = stations.record(table.lock(), r)) {
-                torn = torn || !whole(station->ip, station->mac);
+            if (const auto station = stations.record({table, *table6}, r)) {
+                const auto& s = std::get<StationRecord>(*station);
+                torn = torn || !whole(s.ip, s.mac);
             }
         }
         if (round % 3 == 0 && stations.count() > 2) {
-            deleted +=
-                stations.deleteRows(table, {0, stations.count() - 1}, StationColumn::Mac, false);
+            deleted += stations.deleteRows({table, *table6}, {0, stations.count() - 1},
+                                           StationColumn::Mac, false);
         }
         if (round % 17 == 0) {
             const Cleared cleared = clearStations(table, (root / "ipmac.dat").string());
