@@ -9,9 +9,11 @@
 #include "engine/capture_walk.h"
 #include "engine/helper/helper_driver.h"
 #include "engine/helper/helper_protocol.h"
+#include "engine/ndp_record.h"
 #include "engine/pcap/pcap_driver.h"
 #include "engine/pcap/pcap_library.h"
 #include "tests/support/arp_frames.h"
+#include "tests/support/ndp_frames.h"
 #include "tests/support/netns.h"
 #include "tests/support/raw_sender.h"
 #include "tests/support/temp_folder.h"
@@ -90,6 +92,10 @@ public:
         frames.emplace_back();
         std::copy(frame.begin(), frame.end(), frames.back().begin());
     }
+    // A neighbour discovery message, as the live log keeps it.
+    void onNdpFrame(const CaptureHeader&, const NdpMessage& message) noexcept override {
+        frames.push_back(encodeNdpRecord(message));
+    }
     std::vector<test::Frame42> frames;
 };
 
@@ -150,6 +156,16 @@ TEST_F(LiveHelper, FramesThroughThePipeEqualFramesCapturedInProcess) {
             for (int i = 0; i < COUNT; ++i) {
                 const MacAddress mac{
                     2, 0, 0, 0, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};
+                if (i % 10 == 9) { // the kernel filter passes neighbour discovery too
+                    test::NdpFrameFields f;
+                    f.ethernetSource = mac;
+                    f.source = test::global(static_cast<std::uint16_t>(i));
+                    f.destination = test::solicitedNode(200);
+                    f.target = test::global(200);
+                    f.options = test::linkLayerOption(1, mac);
+                    sender.send(test::ndpFrame(f));
+                    continue;
+                }
                 sender.send(test::arpFrame(i % 2 == 0 ? ARP_REQUEST : ARP_REPLY, mac,
                                            {10, 77, 1, static_cast<std::uint8_t>(i)}, ZERO_MAC,
                                            {10, 77, 0, 200}));
@@ -159,6 +175,7 @@ TEST_F(LiveHelper, FramesThroughThePipeEqualFramesCapturedInProcess) {
         const auto direct = collect(*inProcess, COUNT);
         EXPECT_EQ(throughPipe.size(), static_cast<std::size_t>(COUNT));
         EXPECT_TRUE(throughPipe == direct);
+        EXPECT_EQ(NdpRecordView(throughPipe[9]).source(), test::global(9));
         EXPECT_GE(viaHelper->counters().received, static_cast<std::uint64_t>(COUNT));
     });
 }
