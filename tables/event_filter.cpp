@@ -39,6 +39,9 @@ std::vector<std::string> filterSuggestions(const std::string& current, const std
         return list;
     }
     addUnlessPresent(list, *type);
+    if (const std::string ipv6 = FindIPv6InText(*details); !ipv6.empty()) {
+        addUnlessPresent(list, ipv6);
+    }
     for (std::size_t i = 0; i < details->size();) {
         if (!isTokenCharacter((*details)[i])) {
             ++i;

@@ -74,6 +74,19 @@ TEST_F(ArpCsv, AFileOverTheLimitBecomesTheBackupBeforeTheNextLine) {
     EXPECT_EQ(test::readText(csv()), HEADER + LINE);
 }
 
+// NDP.csv is written by the same rules, under the same size setting, into its own files.
+TEST_F(ArpCsv, NeighbourDiscoveryHasItsOwnFilesUnderTheSameLimit) {
+    ArpCsvWriter ndp{folder, settings, NDP_CSV_FILES};
+    const auto ndpCsv = folder.folder() / NDP_CSV_FILE_NAME;
+    const auto ndpBak = folder.folder() / NDP_BACKUP_FILE_NAME;
+    makeSparseFile(ndpCsv, 26'214'401);
+    ndp.appendArpCsv(LINE);
+    EXPECT_EQ(std::filesystem::file_size(ndpBak), 26'214'401u);
+    EXPECT_EQ(test::readText(ndpCsv), HEADER + LINE);
+    EXPECT_FALSE(std::filesystem::exists(csv()));
+    EXPECT_FALSE(std::filesystem::exists(bak()));
+}
+
 TEST_F(ArpCsv, AFileAtTheLimitIsNotMoved) {
     makeSparseFile(csv(), 26'214'400);
     writer.appendArpCsv(LINE);

@@ -203,6 +203,10 @@ private slots:
         QCOMPARE(text(detailed, 1, 3), QString("02-00-00-00-00-02"));
         QCOMPARE(page.statusText(), QString("Total number of ARP: 6 (only last 300 seconds)"));
         keepPicture("arp-log-both-families.png");
+        window().SelectPage(Page::Events);
+        QTRY_COMPARE(f->program->events().rowCount(), 6); // a new station each
+        keepPicture("events-both-families.png");
+        window().SelectPage(Page::ArpLog);
 
         QTableView* shown = detailed->isVisible() ? detailed : simple;
         const auto states = [&] {

@@ -66,6 +66,11 @@ TEST(FilterSuggestions, AScanEventOffersItsTypeAndAddresses) {
     EXPECT_EQ(filterSuggestions("network SCANNING", &type, &details),
               (std::vector<std::string>{"network SCANNING", "192.168.0.7", "00-0C-29-3A-4B-5C"}));
     EXPECT_EQ(filterSuggestions("", nullptr, nullptr), std::vector<std::string>{});
+    const std::string change = "Changed ethernet address";
+    const std::string moved = "2001:db8::7 from 00-1B-21-3A-4F-10 to 00-0C-29-3A-4B-5C";
+    EXPECT_EQ(filterSuggestions("", &change, &moved),
+              (std::vector<std::string>{"Changed ethernet address", "2001:db8::7",
+                                        "00-1B-21-3A-4F-10", "00-0C-29-3A-4B-5C"}));
 }
 
 } // namespace
