@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/arp_frames.h"
+#include "tests/support/ndp_frames.h"
 #include "tests/support/netns.h"
 #include "tests/support/raw_sender.h"
 #include "tests/support/temp_folder.h"
@@ -84,6 +85,19 @@ void sendArp(const VethPair& pair, const MacAddress& mac, const IPv4Address& ip)
     VethPair::runIn(pair.namespaceA(), [&] {
         RawSender sender(pair.interfaceA());
         EXPECT_TRUE(sender.send(arpFrame(ARP_REQUEST, mac, ip, ZERO_MAC, {10, 77, 0, 200})));
+    });
+}
+
+void sendNeighbourSolicitation(const VethPair& pair, const MacAddress& mac, const IPv6Address& ip) {
+    NdpFrameFields f;
+    f.ethernetSource = mac;
+    f.source = ip;
+    f.destination = solicitedNode(200);
+    f.target = linkLocal(200);
+    f.options = linkLayerOption(1, mac);
+    VethPair::runIn(pair.namespaceA(), [&] {
+        RawSender sender(pair.interfaceA());
+        EXPECT_TRUE(sender.send(ndpFrame(f)));
     });
 }
 

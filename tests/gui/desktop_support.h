@@ -40,5 +40,7 @@ bool installForTheUser(const std::filesystem::path& root);
 
 // Sends one ARP request from `mac` at `ip` across the pair, from its namespace A.
 void sendArp(const VethPair& pair, const MacAddress& mac, const IPv4Address& ip);
+// A neighbour solicitation from `ip` with `mac` in its source link-layer option, from host A.
+void sendNeighbourSolicitation(const VethPair& pair, const MacAddress& mac, const IPv6Address& ip);
 
 } // namespace qv::test

@@ -15,6 +15,7 @@
 #include "engine/station_table.h"
 #include "settings/settings_file.h"
 #include "tests/gui/desktop_support.h"
+#include "tests/support/ndp_frames.h"
 #include "tests/support/netns.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
@@ -142,6 +143,12 @@ TEST_F(Desktop, TheTrayProgramRunsAsAUserWouldUseIt) {
     send(first, {10, 77, 0, 21});
     ASSERT_TRUE(eventually([&] {
         return events().find("New station;10.77.0.21") != std::string::npos;
+    })) << test::readText(log);
+    // Neighbour discovery too: the pages show both families.
+    test::sendNeighbourSolicitation(*m_pair, first, test::linkLocal(0x21));
+    ASSERT_TRUE(eventually([&] {
+        return events().find("New station;fe80::21, hwaddr: 02-00-00-00-00-21") !=
+               std::string::npos;
     })) << test::readText(log);
 
     // A double click on the icon shows the window; a picture of each page is kept.
