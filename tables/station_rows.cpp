@@ -175,10 +175,6 @@ int StationRows::deleteRows(StationTables tables, const std::vector<int>& rows,
     return deleted;
 }
 
-Cleared clearStations(StationTable& table, const std::string& path) {
-    return clearTable(table, path, true);
-}
-
 Cleared clearStations(StationTables tables, const std::string& path, const std::string& path6) {
     const Cleared ipv4 = clearTable(tables.ipv4, path, true);
     const Cleared ipv6 = clearTable(tables.ipv6, path6, false);

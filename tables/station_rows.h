@@ -78,7 +78,6 @@ struct [[nodiscard]] Cleared {
     bool saved = false; // the files were written
     std::string failed; // else the file that was not
 };
-Cleared clearStations(StationTable& table, const std::string& path);
 Cleared clearStations(StationTables tables, const std::string& path, const std::string& path6);
 
 // The several-IP tree: every MAC that holds two or more IP addresses, of either family, with its

@@ -142,9 +142,10 @@ TEST(SeveralIpGroups, OnlyCardsWithSeveralAddressesInAddressOrder) {
 TEST(ClearStations, TheTableEmptiesAndTheFileHoldsNoStation) {
     TempFolder root;
     StationTable table;
+    auto table6 = std::make_unique<StationTable6>();
     table.lock().touchStation(IP7, MAC_A, 1.0);
     const std::string path = (root / "ipmac.dat").string();
-    const Cleared cleared = clearStations(table, path);
+    const Cleared cleared = clearStations({table, *table6}, path, (root / "ipmac6.dat").string());
     EXPECT_EQ(cleared.stations, 1);
     EXPECT_TRUE(cleared.saved);
     EXPECT_EQ(table.lock().count(), 0);

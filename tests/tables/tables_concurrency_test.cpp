@@ -125,7 +125,8 @@ TEST(TablesConcurrency, TheGuiSideNeverLosesTearsOrDoublesWhatCaptureAdds) {
                                            StationColumn::Mac, false);
         }
         if (round % 17 == 0) {
-            const Cleared cleared = clearStations(table, (root / "ipmac.dat").string());
+            const Cleared cleared = clearStations({table, *table6}, (root / "ipmac.dat").string(),
+                                                  (root / "ipmac6.dat").string());
             ASSERT_TRUE(cleared.saved);
             deleted += cleared.stations;
         }
